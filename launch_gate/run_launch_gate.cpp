@@ -1,0 +1,111 @@
+#include "launch_gate/run_launch_gate.h"
+
+#include "driver_check/driver_probe.h"
+#include "launch_gate/program_path.h"
+#include "launch_gate/warning_box.h"
+#include "platform/win32_api.h"
+
+namespace {
+
+const DWORD kFieldCapacity = 260;
+typedef char TextField[kFieldCapacity];
+
+const char kSettingsFileName[] = "detail.ini";
+const char kSettingsSection[] = "ZELCHECK";
+
+void CopyDefault(const char* defaultValue, TextField& value)
+{
+    DWORD length = 0;
+    while (length + 1 < kFieldCapacity && defaultValue[length] != '\0') {
+        value[length] = defaultValue[length];
+        ++length;
+    }
+    value[length] = '\0';
+}
+
+// Reads one key of the settings section. An empty `settingsPath` means there is no settings
+// file to trust, so the built-in default stands.
+void ReadSetting(const TextField& settingsPath, const char* key, const char* defaultValue,
+                 TextField& value)
+{
+    if (settingsPath[0] == '\0') {
+        CopyDefault(defaultValue, value);
+        return;
+    }
+    DWORD length = GetPrivateProfileStringA(kSettingsSection, key, defaultValue, value,
+                                            kFieldCapacity, settingsPath);
+    if (length >= kFieldCapacity) {
+        length = kFieldCapacity - 1;
+    }
+    value[length] = '\0';
+}
+
+// Finds the folder the program runs from. A path that filled the whole field may have been
+// cut, so it leaves no folder to trust.
+bool FindProgramFolder(TextField& programFolder)
+{
+    const DWORD length = GetModuleFileNameA(nullptr, programFolder, kFieldCapacity);
+    if (length == 0 || length >= kFieldCapacity) {
+        programFolder[0] = '\0';
+        return false;
+    }
+    programFolder[length] = '\0';
+    return RemoveFileName(programFolder);
+}
+
+void ShowWarning(const TextField& settingsPath)
+{
+    TextField message = {};
+    ReadSetting(settingsPath, "Message", "", message);
+    ShowWarningBox(message);
+}
+
+void StartApplicationAndWait(const TextField& programFolder, const TextField& settingsPath)
+{
+    TextField applicationName = {};
+    TextField commandLine = {};
+    ReadSetting(settingsPath, "LaunchApp", "", applicationName);
+    ReadSetting(settingsPath, "Parameter", "", commandLine);
+
+    TextField applicationPath = {};
+    if (!JoinPath(programFolder, applicationName, applicationPath, kFieldCapacity)) {
+        return;
+    }
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(applicationPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        return;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+} // namespace
+
+int RunLaunchGate()
+{
+    TextField programFolder = {};
+    TextField settingsPath = {};
+    const bool haveProgramFolder = FindProgramFolder(programFolder);
+    if (haveProgramFolder) {
+        JoinPath(programFolder, kSettingsFileName, settingsPath, kFieldCapacity);
+    }
+
+    TextField className = {};
+    TextField minimumDate = {};
+    ReadSetting(settingsPath, "Class", "DISPLAY", className);
+    ReadSetting(settingsPath, "DriverDate", "9-27-2005", minimumDate);
+
+    if (CheckInstalledDriver(className, minimumDate) == 0) {
+        ShowWarning(settingsPath);
+        return 0;
+    }
+    if (haveProgramFolder) {
+        StartApplicationAndWait(programFolder, settingsPath);
+    }
+    return 0;
+}

@@ -1,0 +1,234 @@
+#include "launch_gate/run_launch_gate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "standin_fixture.h"
+
+namespace {
+
+using namespace win32_standin;
+
+const GUID kDisplayClass = MakeGuid(0x4D36E968);
+const GUID kNetClass = MakeGuid(0x4D36E972);
+const char kSettingsPath[] = "C:\\gate\\detail.ini";
+
+class RunLaunchGateTest : public StandinTest {
+protected:
+    void SetUp() override
+    {
+        StandinTest::SetUp();
+        AddDeviceClass("DISPLAY", {kDisplayClass});
+        AddDeviceClass("Net", {kNetClass});
+    }
+
+    static void GivePassingDisplay() { AddDevice(kDisplayClass, DeviceWithDriverDate("10-3-2005")); }
+    static void GiveFailingDisplay() { AddDevice(kDisplayClass, DeviceWithDriverDate("9-26-2005")); }
+
+    // Keys read from the settings file, in order.
+    static std::vector<std::string> KeysRead()
+    {
+        std::vector<std::string> keys;
+        for (const Call& call : CallsTo("GetPrivateProfileStringA")) {
+            keys.push_back(call.arguments.at(1));
+        }
+        return keys;
+    }
+
+    static std::vector<std::string> ProcessCalls()
+    {
+        std::vector<std::string> names;
+        for (const Call& call : Calls()) {
+            if (call.function == "CreateProcessA" || call.function == "WaitForSingleObject" ||
+                call.function == "CloseHandle" || call.function == "MessageBoxA") {
+                names.push_back(call.function + (call.function == "CloseHandle"
+                                                     ? " " + call.arguments.at(1)
+                                                     : std::string()));
+            }
+        }
+        return names;
+    }
+};
+
+TEST_F(RunLaunchGateTest, PassStartsTheApplicationWithParameterAloneAndWaits)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nClass=Net\nDriverDate=1-1-2004\nMessage=old\n"
+                             "LaunchApp=app.exe\nParameter=-x 1\n");
+    AddDevice(kNetClass, DeviceWithDriverDate("6-30-2004"));
+
+    EXPECT_EQ(RunLaunchGate(), 0);
+
+    EXPECT_EQ(KeysRead(), (std::vector<std::string>{"Class", "DriverDate", "LaunchApp", "Parameter"}));
+    for (const Call& read : CallsTo("GetPrivateProfileStringA")) {
+        EXPECT_EQ(read.arguments.at(0), "ZELCHECK");
+        EXPECT_EQ(read.arguments.at(3), "260");
+        EXPECT_EQ(read.arguments.at(4), kSettingsPath);
+    }
+    const Call start = CallsTo("CreateProcessA").at(0);
+    const std::vector<std::string> expectedStart = {
+        "C:\\gate\\app.exe", "-x 1", kNullArgument, kNullArgument, "0", "0x0",
+        kNullArgument,       kNullArgument, std::to_string(sizeof(STARTUPINFOA))};
+    EXPECT_EQ(start.arguments, expectedStart);
+    EXPECT_EQ(ProcessCalls(), (std::vector<std::string>{"CreateProcessA", "WaitForSingleObject",
+                                                        "CloseHandle process",
+                                                        "CloseHandle thread"}));
+    EXPECT_EQ(CallsTo("WaitForSingleObject").at(0).arguments.at(1), "0xffffffff");
+}
+
+TEST_F(RunLaunchGateTest, FailShowsTheWarningAndReadsNeitherApplicationNorParameter)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nMessage=Please update your display driver.\n"
+                             "LaunchApp=app.exe\nParameter=-x 1\n");
+    GiveFailingDisplay();
+
+    EXPECT_EQ(RunLaunchGate(), 0);
+
+    EXPECT_EQ(KeysRead(), (std::vector<std::string>{"Class", "DriverDate", "Message"}));
+    EXPECT_EQ(ProcessCalls(), std::vector<std::string>{"MessageBoxA"});
+    EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments,
+              (std::vector<std::string>{kNullArgument, "Please update your display driver.",
+                                        "Warning", "0x0"}));
+}
+
+TEST_F(RunLaunchGateTest, FileWithOnlyApplicationAndParameterUsesTheDefaultCheck)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\nParameter=go\n");
+    GiveFailingDisplay();  // 9-26-2005 falls short of the default 9-27-2005 by one day
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_EQ(CallsTo("SetupDiClassGuidsFromNameA").at(0).arguments.at(0), "DISPLAY");
+    const std::vector<Call> reads = CallsTo("GetPrivateProfileStringA");
+    EXPECT_EQ(reads.at(0).arguments.at(2), "DISPLAY");
+    EXPECT_EQ(reads.at(1).arguments.at(2), "9-27-2005");
+    EXPECT_EQ(ProcessCalls(), std::vector<std::string>{"MessageBoxA"});
+
+    Reset();
+    SetUp();
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\nParameter=go\n");
+    AddDevice(kDisplayClass, DeviceWithDriverDate("9-27-2005"));
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_EQ(CallsTo("CreateProcessA").at(0).arguments.at(1), "go");
+}
+
+TEST_F(RunLaunchGateTest, NoSettingsFileFailsWithAnEmptyBox)
+{
+    EXPECT_EQ(RunLaunchGate(), 0);  // no display device at all
+    EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments.at(1), "");
+    EXPECT_TRUE(CallsTo("CreateProcessA").empty());
+}
+
+TEST_F(RunLaunchGateTest, EmptyMessageStillShowsTheBox)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nMessage=\n");
+    GiveFailingDisplay();
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments,
+              (std::vector<std::string>{kNullArgument, "", "Warning", "0x0"}));
+}
+
+TEST_F(RunLaunchGateTest, ApplicationAndCommandLineArriveAsWritten)
+{
+    const struct {
+        std::string launchApp;
+        std::string parameter;
+        std::string applicationPath;
+        std::string commandLine;
+    } cases[] = {
+        {"tools\\run.exe", "-x 1", "C:\\gate\\tools\\run.exe", "-x 1"},
+        {"app.exe", "\"quoted arg\" two", "C:\\gate\\app.exe", "\"quoted arg\" two"},
+        {"app.exe", std::string(300, 'p'), "C:\\gate\\app.exe", std::string(259, 'p')},
+        {"", "", "C:\\gate\\", ""},
+        {"C:\\elsewhere\\app.exe", "", "C:\\gate\\C:\\elsewhere\\app.exe", ""},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        SetUp();
+        WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=" + c.launchApp + "\nParameter=" +
+                                     c.parameter + "\n");
+        GivePassingDisplay();
+        EXPECT_EQ(RunLaunchGate(), 0);
+        const Call start = CallsTo("CreateProcessA").at(0);
+        EXPECT_EQ(start.arguments.at(0), c.applicationPath);
+        EXPECT_EQ(start.arguments.at(1), c.commandLine);
+    }
+}
+
+TEST_F(RunLaunchGateTest, FailedStartEndsSilently)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=missing.exe\n");
+    GivePassingDisplay();
+    SetProcessStartResult(false);
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_EQ(ProcessCalls(), std::vector<std::string>{"CreateProcessA"});
+}
+
+TEST_F(RunLaunchGateTest, ApplicationsOwnExitStatusStillGivesZero)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\n");
+    GivePassingDisplay();
+    SetProcessExitStatus(3);
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_EQ(CallsTo("WaitForSingleObject").size(), 1u);
+}
+
+// A program path that may have been cut leaves no folder to trust, and one too deep for the
+// settings path leaves no settings file: either way the built-in defaults hold for every key,
+// and with no trusted folder nothing is started.
+TEST_F(RunLaunchGateTest, ProgramPathTooLongForTheSettingsPathUsesDefaultsEverywhere)
+{
+    const std::string folder = "C:\\" + std::string(246, 'd');  // 249: no room for "\\detail.ini"
+    const struct {
+        std::string modulePath;
+        bool failure;
+    } cases[] = {
+        {folder + "\\" + std::string(9, 'g'), false},   // 259 characters: fits
+        {folder + "\\" + std::string(10, 'g'), false},  // fills the whole field
+        {folder + "\\" + std::string(100, 'g'), false},
+        {"", true},
+        {"gate.exe", false},
+    };
+    for (const auto& c : cases) {
+        for (bool passing : {true, false}) {
+            Reset();
+            SetUp();
+            SetModulePath(c.modulePath, c.failure);
+            WriteFile(folder + "\\detail.ini", "[ZELCHECK]\nLaunchApp=app.exe\nMessage=m\n");
+            AddDevice(kDisplayClass, DeviceWithDriverDate(passing ? "10-3-2005" : "1-1-2005"));
+            EXPECT_EQ(RunLaunchGate(), 0);
+            EXPECT_TRUE(CallsTo("GetPrivateProfileStringA").empty()) << c.modulePath.size();
+            EXPECT_EQ(CallsTo("SetupDiClassGuidsFromNameA").at(0).arguments.at(0), "DISPLAY");
+            if (passing && c.modulePath.size() <= 259 && !c.failure &&
+                c.modulePath.find('\\') != std::string::npos) {
+                // The folder is known but the settings path does not fit: no settings file.
+                EXPECT_EQ(CallsTo("CreateProcessA").at(0).arguments.at(0), folder + "\\");
+            } else {
+                EXPECT_TRUE(CallsTo("CreateProcessA").empty()) << c.modulePath.size();
+            }
+            EXPECT_EQ(CallsTo("MessageBoxA").size(), passing ? 0u : 1u);
+            if (!passing) {
+                EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments.at(1), "");
+            }
+        }
+    }
+}
+
+TEST_F(RunLaunchGateTest, ApplicationPathThatWouldNotFitStartsNothing)
+{
+    const std::string folder = "C:\\" + std::string(200, 'd');
+    SetModulePath(folder + "\\gate.exe");
+    const std::string settings = folder + "\\detail.ini";
+    for (size_t nameLength : {55u, 56u, 300u}) {
+        Reset();
+        SetUp();
+        SetModulePath(folder + "\\gate.exe");
+        WriteFile(settings, "[ZELCHECK]\nLaunchApp=" + std::string(nameLength, 'a') + "\n");
+        GivePassingDisplay();
+        EXPECT_EQ(RunLaunchGate(), 0);
+        const bool fits = folder.size() + 1 + nameLength < 260;
+        EXPECT_EQ(CallsTo("CreateProcessA").size(), fits ? 1u : 0u) << nameLength;
+        EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    }
+}
+
+} // namespace

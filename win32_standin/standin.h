@@ -1,0 +1,73 @@
+#pragma once
+
+// Test-side control of the Win32 stand-in: what the platform holds for one run (program path,
+// files, device classes with their devices and driver keys, what a process start returns) and
+// the record of every call the program made, with its arguments.
+
+#include <stdint.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "win32_declarations.h"
+
+namespace win32_standin {
+
+struct RegistryValue {
+    DWORD type = REG_SZ;
+    std::vector<uint8_t> bytes;
+};
+
+struct Device {
+    bool present = true;
+    bool hasDriverKey = true;
+    // Values of the device's own driver key, by name (looked up without regard to case).
+    std::map<std::string, RegistryValue> driverValues;
+};
+
+// A text value stored the way the platform stores REG_SZ data: with its terminator.
+RegistryValue TextValue(const std::string& text);
+// Raw bytes of any type, terminated or not.
+RegistryValue RawValue(DWORD type, const std::string& bytes);
+// A present device whose driver key holds "DriverDate" = `date`.
+Device DeviceWithDriverDate(const std::string& date);
+
+struct Call {
+    std::string function;
+    std::vector<std::string> arguments;
+};
+
+// Rendering of pointer arguments in the call record.
+extern const char kNullArgument[];
+
+// Forgets everything: no files, no classes, no calls, no open handles; the program path is
+// "C:\gate\gate.exe" and a process start succeeds.
+void Reset();
+
+// What GetModuleFileNameA reports. `failure` makes it return 0.
+void SetModulePath(const std::string& path, bool failure = false);
+
+// The stand-in's disk: files by Windows path, found without regard to case.
+void WriteFile(const std::string& windowsPath, const std::string& content);
+
+// A setup class name and the identifiers the platform lists for it (none is allowed).
+void AddDeviceClass(const std::string& name, const std::vector<GUID>& identifiers);
+// Devices of a class, in the platform's enumeration order.
+void AddDevice(const GUID& classIdentifier, const Device& device);
+void FailDeviceSet(bool failure);
+
+void SetProcessStartResult(bool succeeds);
+void SetProcessExitStatus(DWORD status);
+
+const std::vector<Call>& Calls();
+// Calls of one function, in order.
+std::vector<Call> CallsTo(const std::string& function);
+// Names of the handles and keys that are still open.
+std::vector<std::string> OpenHandles();
+// Misuse the stand-in saw: a bad handle closed, a wrong record size, a short buffer.
+const std::vector<std::string>& Faults();
+
+GUID MakeGuid(uint32_t data1);
+
+} // namespace win32_standin
