@@ -59,6 +59,8 @@ void FailDeviceSet(bool failure);
 
 void SetProcessStartResult(bool succeeds);
 void SetProcessExitStatus(DWORD status);
+// LoadLibraryA of the box's library fails.
+void FailLibraryLoad(bool failure);
 
 const std::vector<Call>& Calls();
 // Calls of one function, in order.

@@ -17,7 +17,7 @@ const char kNullArgument[] = "<null>";
 
 namespace {
 
-enum class HandleKind { DeviceSet, DriverKey, Process, Thread };
+enum class HandleKind { DeviceSet, DriverKey, Process, Thread, Library };
 
 struct OpenHandle {
     HandleKind kind;
@@ -43,6 +43,7 @@ struct State {
     std::vector<ClassDevice> devices;
     bool deviceSetFailure = false;
     bool processStartSucceeds = true;
+    bool libraryFailure = false;
     DWORD processExitStatus = 0;
     std::vector<Call> calls;
     std::vector<std::string> faults;
@@ -254,6 +255,11 @@ void SetProcessStartResult(bool succeeds)
     Platform().processStartSucceeds = succeeds;
 }
 
+void FailLibraryLoad(bool failure)
+{
+    Platform().libraryFailure = failure;
+}
+
 void SetProcessExitStatus(DWORD status)
 {
     Platform().processExitStatus = status;
@@ -403,6 +409,40 @@ BOOL WINAPI CloseHandle(HANDLE object)
         return FALSE;
     }
     Platform().handles.erase(reinterpret_cast<uintptr_t>(object));
+    return TRUE;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
+{
+    Record("LoadLibraryA", {Text(fileName)});
+    if (fileName == nullptr || Lower(fileName) != "user32.dll" || Platform().libraryFailure) {
+        SetError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HMODULE>(NewHandle({HandleKind::Library, {}, 0}));
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName)
+{
+    Record("GetProcAddress", {HandleName(module), Text(procName)});
+    if (FindHandle(module, HandleKind::Library) == nullptr) {
+        Fault("GetProcAddress: not a loaded library");
+        return nullptr;
+    }
+    if (procName == nullptr || std::string(procName) != "MessageBoxA") {
+        return nullptr;
+    }
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(&MessageBoxA));
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module)
+{
+    Record("FreeLibrary", {HandleName(module)});
+    if (FindHandle(module, HandleKind::Library) == nullptr) {
+        Fault("FreeLibrary: not a loaded library");
+        return FALSE;
+    }
+    Platform().handles.erase(reinterpret_cast<uintptr_t>(module));
     return TRUE;
 }
 

@@ -92,6 +92,37 @@ TEST_F(RunLaunchGateTest, FailShowsTheWarningAndReadsNeitherApplicationNorParame
                                         "Warning", "0x0"}));
 }
 
+// The box's library is loaded only to show a box, and released after it.
+TEST_F(RunLaunchGateTest, BoxLibraryIsLoadedOnlyForTheBox)
+{
+    GiveFailingDisplay();
+    EXPECT_EQ(RunLaunchGate(), 0);
+    std::vector<std::string> boxCalls;
+    for (const std::string& name : CalledFunctions()) {
+        if (name == "LoadLibraryA" || name == "GetProcAddress" || name == "MessageBoxA" ||
+            name == "FreeLibrary") {
+            boxCalls.push_back(name);
+        }
+    }
+    EXPECT_EQ(boxCalls, (std::vector<std::string>{"LoadLibraryA", "GetProcAddress", "MessageBoxA",
+                                                  "FreeLibrary"}));
+    EXPECT_EQ(CallsTo("LoadLibraryA").at(0).arguments.at(0), "user32.dll");
+
+    Reset();
+    SetUp();
+    GivePassingDisplay();
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_TRUE(CallsTo("LoadLibraryA").empty());
+
+    Reset();
+    SetUp();
+    GiveFailingDisplay();
+    FailLibraryLoad(true);
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    EXPECT_TRUE(CallsTo("CreateProcessA").empty());
+}
+
 TEST_F(RunLaunchGateTest, FileWithOnlyApplicationAndParameterUsesTheDefaultCheck)
 {
     WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\nParameter=go\n");
