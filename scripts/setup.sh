@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
-  wine64 xvfb xauth imagemagick
+  python3 wine64 xvfb xauth imagemagick
 )
 
 missing=()

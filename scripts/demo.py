@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Runs the gate for real under wine64 in the sample program folder, on the display adapter
+that Wine reports, and says what happened. With --warning, the sample's minimum date is moved
+past the adapter's driver date, so the gate shows its warning box; a screenshot of the box is
+saved and the box is closed."""
+
+import argparse
+import os
+import re
+import shutil
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+from wine_session import WineSession  # noqa: E402
+
+WARNING_MINIMUM = "12-31-2099"
+
+
+def setting(text, key):
+    match = re.search(r"^\s*%s\s*=(.*)$" % key, text, re.IGNORECASE | re.MULTILINE)
+    return match.group(1).strip() if match else ""
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "windows-x86_64"))
+    parser.add_argument("--warning", action="store_true",
+                        help="show the warning path and save a screenshot of the box")
+    args = parser.parse_args()
+
+    build = os.path.abspath(args.build_dir)
+    demo_dir = os.path.join(ROOT, "build", "demo")
+    folder = os.path.join(demo_dir, "program")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    shutil.copy(os.path.join(build, "LaunchGate.exe"), folder)
+    shutil.copy(os.path.join(build, "sample", "sample_app.exe"), folder)
+    with open(os.path.join(ROOT, "sample", "detail.ini")) as f:
+        settings = f.read()
+    if args.warning:
+        settings = re.sub(r"^DriverDate=.*$", "DriverDate=" + WARNING_MINIMUM, settings,
+                          flags=re.MULTILINE)
+    with open(os.path.join(folder, "detail.ini"), "w", newline="\r\n") as f:
+        f.write(settings)
+    devreg = os.path.join(build, "tests", "wine", "tools", "devreg.exe")
+    box_closer = os.path.join(build, "tests", "wine", "tools", "box_closer.exe")
+
+    print("Program folder: %s" % folder)
+    print("  LaunchGate.exe, detail.ini, sample_app.exe")
+    print("Settings: Class=%s  DriverDate=%s  LaunchApp=%s  Parameter=%s"
+          % (setting(settings, "Class"), setting(settings, "DriverDate"),
+             setting(settings, "LaunchApp"), setting(settings, "Parameter")))
+    print("Starting Wine (a private prefix under build/demo; the first run takes a while)...")
+    with WineSession(os.path.join(demo_dir, "wine"), fresh_prefix=False) as session:
+        _, listing = session.run_windows_program(devreg, ["list", setting(settings, "Class")])
+        print("\nDevices of class %s, as Wine reports them:" % setting(settings, "Class"))
+        devices = re.findall(r"^device\d+=(.*?)\|(.*)$", listing, re.MULTILINE)
+        for instance, result in devices:
+            print("  %s  driver date: %s" % (instance, result.replace("DriverDate=", "")))
+        if not devices:
+            print("  (none)")
+
+        started = time.monotonic()
+        gate = session.start_windows_program(os.path.join(folder, "LaunchGate.exe"))
+        if args.warning:
+            _, found = session.run_windows_program(box_closer, ["20000", "Warning", "-n"],
+                                                   timeout=60)
+            box = dict(line.split("=", 1) for line in found.splitlines() if "=" in line)
+            if box.get("found") != "1":
+                session.kill(gate)
+                print("\nNo warning box appeared: unexpected.")
+                return 1
+            png = os.path.join(demo_dir, "warning-box.png")
+            time.sleep(0.5)  # let the box finish painting
+            session.screenshot(png + ".full.png")
+            x, y, w, h = (int(v) for v in box["rect"].split(","))
+            os.system("convert %s -crop %dx%d+%d+%d +repage %s"
+                      % (png + ".full.png", w + 40, h + 40, max(x - 20, 0), max(y - 20, 0), png))
+            os.remove(png + ".full.png")
+            session.run_windows_program(box_closer, ["5000", "Warning"], timeout=60)
+        gate.communicate(timeout=120)
+        seconds = time.monotonic() - started
+
+        print("\nThe gate ended after %.2f s with exit status %d." % (seconds, gate.returncode))
+        received = os.path.join(folder, "sample_app_received.txt")
+        if args.warning:
+            print("Verdict: FAIL - the last device's driver date is before %s." % WARNING_MINIMUM)
+            print("It showed its warning box:")
+            print('  caption "Warning", text "%s", buttons: %s'
+                  % (box.get("text"), box.get("button0")))
+            print("Screenshot of the box: %s" % png)
+            print("Application started: %s" % ("yes (unexpected)" if os.path.exists(received)
+                                                else "no"))
+        elif os.path.exists(received):
+            print("Verdict: PASS - the last device's driver date meets %s."
+                  % setting(settings, "DriverDate"))
+            print("It started sample_app.exe and waited for it. The application received:")
+            with open(received, encoding="latin-1") as f:
+                for line in f.read().splitlines():
+                    print("  " + line)
+        else:
+            print("Verdict: FAIL or no start - the sample application was not started.")
+            return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""End-to-end runs of the 64-bit gate under wine64: each scenario lays out a program folder
+(gate, detail.ini, the probe application), registers test devices with their driver dates,
+runs the gate, and checks its exit status, the warning box (found, read and closed by
+box_closer) and what the probe application recorded."""
+
+import argparse
+import os
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wine_session import WineSession, windows_path  # noqa: E402
+
+TEST_CLASS = "ZelGateTestClass"
+TEST_GUID = "{6A1F0C2E-3B7D-4E55-9A21-0C0FFEE00001}"
+GATE_TIMEOUT = 30
+BOX_WAIT_MS = 15000
+
+PASS_INI = "[ZELCHECK]\nClass=%s\nDriverDate=9-27-2005\nMessage=Driver too old.\n" % TEST_CLASS
+
+
+def ini(**keys):
+    lines = ["[ZELCHECK]"] + ["%s=%s" % (k, v) for k, v in keys.items()]
+    return "\r\n".join(lines) + "\r\n"
+
+
+def class_ini(**keys):
+    base = {"Class": TEST_CLASS, "DriverDate": "9-27-2005", "Message": "Driver too old.",
+            "LaunchApp": "probe_app.exe", "Parameter": "-x 1"}
+    base.update(keys)
+    return ini(**base)
+
+
+# Each scenario: settings text (None: no file), test devices (None: leave the test class out),
+# where the probe application goes, its control, and what must happen: ("start", command line),
+# ("box", text) or ("nothing",).
+SCENARIOS = [
+    dict(name="year-later January date passes", ini=class_ini(), devices=["1-15-2006"],
+         expect=("start", "-x 1")),
+    dict(name="year-earlier October date fails", ini=class_ini(), devices=["10-1-2004"],
+         expect=("box", "Driver too old.")),
+    dict(name="date equal to the minimum passes", ini=class_ini(), devices=["9-27-2005"],
+         expect=("start", "-x 1")),
+    dict(name="two devices, the last one new", ini=class_ini(),
+         devices=["1-1-2001", "10-3-2005"], expect=("start", "-x 1")),
+    dict(name="two devices, the last one old", ini=class_ini(),
+         devices=["10-3-2005", "1-1-2001"], expect=("box", "Driver too old.")),
+    dict(name="driver key not the one at its position (new)", ini=class_ini(),
+         devices=["@1:1-1-2001", "10-3-2005"], expect=("start", "-x 1")),
+    dict(name="driver key not the one at its position (old)", ini=class_ini(),
+         devices=["@1:10-3-2005", "1-1-2001"], expect=("box", "Driver too old.")),
+    dict(name="last device without DriverDate", ini=class_ini(),
+         devices=["10-3-2005", "none"], expect=("box", "Driver too old.")),
+    dict(name="last device without driver key", ini=class_ini(),
+         devices=["10-3-2005", "nokey"], expect=("box", "Driver too old.")),
+    dict(name="unknown class", ini=class_ini(Class="NoSuchClassAnywhere"), devices=["10-3-2005"],
+         expect=("box", "Driver too old.")),
+    dict(name="class without devices", ini=class_ini(), devices=[],
+         expect=("box", "Driver too old.")),
+    dict(name="only LaunchApp and Parameter: DISPLAY as Wine reports it",
+         ini=ini(LaunchApp="probe_app.exe", Parameter="-x 1"), devices=None,
+         expect=("start", "-x 1")),
+    dict(name="no settings file at all", ini=None, devices=None, expect=("nothing",)),
+    dict(name="application in a subfolder",
+         ini=class_ini(LaunchApp="tools\\probe_app.exe"), devices=["10-3-2005"],
+         probe_at="tools\\probe_app.exe", expect=("start", "-x 1")),
+    dict(name="two-word Parameter arrives exactly", ini=class_ini(Parameter="alpha  beta"),
+         devices=["10-3-2005"], expect=("start", "alpha  beta")),
+    dict(name="300-character Parameter arrives cut to 259",
+         ini=class_ini(Parameter="p" * 300), devices=["10-3-2005"],
+         expect=("start", "p" * 259)),
+    dict(name="empty LaunchApp starts nothing", ini=class_ini(LaunchApp=""),
+         devices=["10-3-2005"], expect=("nothing",)),
+    dict(name="missing LaunchApp key starts nothing",
+         ini=ini(Class=TEST_CLASS, Parameter="-x 1"), devices=["10-3-2005"],
+         expect=("nothing",)),
+    dict(name="missing application file starts nothing",
+         ini=class_ini(LaunchApp="not_there.exe"), devices=["10-3-2005"], expect=("nothing",)),
+    dict(name="gate waits for an application that runs 3 s", ini=class_ini(),
+         devices=["10-3-2005"], control="sleep_ms=3000\n", expect=("start", "-x 1"),
+         min_seconds=3.0),
+    dict(name="application's own exit status 7 still gives 0", ini=class_ini(),
+         devices=["10-3-2005"], control="exit=7\n", expect=("start", "-x 1")),
+    dict(name="empty Message still shows the box", ini=class_ini(Message=""),
+         devices=["1-1-2001"], expect=("box", "")),
+]
+
+
+class Failure(Exception):
+    pass
+
+
+def expect_equal(what, expected, actual):
+    if expected != actual:
+        raise Failure("%s: expected %r, got %r" % (what, expected, actual))
+
+
+def read_probe_records(folder):
+    path = os.path.join(folder, "probe_record.txt")
+    if not os.path.exists(path):
+        return []
+    records, current = [], None
+    with open(path, "rb") as f:
+        for raw in f.read().decode("latin-1").split("\n"):
+            if raw == "run_begin":
+                current = {}
+                records.append(current)
+            elif current is not None and "=" in raw:
+                key, value = raw.split("=", 1)
+                current[key] = value
+    return records
+
+
+def parse_box(output):
+    box = {}
+    for line in output.splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            box.setdefault(key, value)
+    return box
+
+
+class Suite:
+    def __init__(self, args, session):
+        self.args = args
+        self.session = session
+        self.scenario_root = os.path.join(session.work_dir, "scenarios")
+        shutil.rmtree(self.scenario_root, ignore_errors=True)
+
+    def register_devices(self, devices):
+        command = ["clear", TEST_GUID]
+        if devices is not None:
+            command += ["+", "set", TEST_CLASS, TEST_GUID] + devices
+        status, out = self.session.run_windows_program(self.args.devreg, command, timeout=60)
+        if status != 0:
+            raise Failure("devreg %s failed (%d): %s" % (" ".join(command), status, out))
+
+    def lay_out_folder(self, index, scenario):
+        folder = os.path.join(self.scenario_root, "%02d" % index)
+        os.makedirs(folder)
+        shutil.copy(self.args.gate, os.path.join(folder, "LaunchGate.exe"))
+        probe_at = scenario.get("probe_at", "probe_app.exe").replace("\\", "/")
+        probe_path = os.path.join(folder, probe_at)
+        os.makedirs(os.path.dirname(probe_path), exist_ok=True)
+        shutil.copy(self.args.probe_app, probe_path)
+        with open(os.path.join(os.path.dirname(probe_path), "probe_control.txt"), "w") as f:
+            f.write(scenario.get("control", ""))
+        if scenario["ini"] is not None:
+            with open(os.path.join(folder, "detail.ini"), "wb") as f:
+                f.write(scenario["ini"].encode("latin-1"))
+        return folder, os.path.dirname(probe_path)
+
+    def run_gate(self, folder, expect_box):
+        """Runs the gate; returns (exit status, seconds, box report or None)."""
+        started = time.monotonic()
+        gate = self.session.start_windows_program(os.path.join(folder, "LaunchGate.exe"))
+        box = None
+        try:
+            if expect_box:
+                _, out = self.session.run_windows_program(
+                    self.args.box_closer, [str(BOX_WAIT_MS), "Warning"], timeout=60)
+                box = parse_box(out)
+            gate.communicate(timeout=GATE_TIMEOUT)
+        except Exception:
+            self.session.kill(gate)
+            # A box nobody expected keeps the gate waiting: report and close it.
+            _, out = self.session.run_windows_program(self.args.box_closer, ["500", "Warning"],
+                                                      timeout=60)
+            shown = parse_box(out)
+            if shown.get("found") == "1":
+                raise Failure("the gate did not end: it shows a box with text %r"
+                              % shown.get("text"))
+            raise Failure("the gate did not end within %d s" % GATE_TIMEOUT)
+        return gate.returncode, time.monotonic() - started, box
+
+    def run_scenario(self, index, scenario):
+        self.register_devices(scenario["devices"])
+        folder, probe_folder = self.lay_out_folder(index, scenario)
+        expect = scenario["expect"]
+        status, seconds, box = self.run_gate(folder, expect[0] == "box")
+        expect_equal("gate exit status", 0, status)
+        records = read_probe_records(probe_folder)
+
+        if expect[0] == "box":
+            expect_equal("warning box found", "1", box.get("found"))
+            expect_equal("box text", expect[1], box.get("text"))
+            expect_equal("box buttons", "1", box.get("buttons"))
+            expect_equal("box button", "OK", box.get("button0"))
+            expect_equal("box icons", "0", box.get("icons"))
+            expect_equal("box closed", "1", box.get("closed"))
+            expect_equal("applications started", 0, len(records))
+        elif expect[0] == "nothing":
+            expect_equal("applications started", 0, len(records))
+        else:
+            expect_equal("applications started", 1, len(records))
+            record = records[0]
+            expect_equal("command line", expect[1], record.get("cmdline"))
+            expect_equal("application's current folder", windows_path(self.session.work_dir),
+                         record.get("cwd"))
+            expect_equal("application ran to its end", True, "end_unix_ms" in record)
+            if "min_seconds" in scenario:
+                if seconds < scenario["min_seconds"]:
+                    raise Failure("the gate ended after %.2f s, before its application (%.1f s)"
+                                  % (seconds, scenario["min_seconds"]))
+        return seconds
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--gate", required=True)
+    parser.add_argument("--probe-app", required=True)
+    parser.add_argument("--box-closer", required=True)
+    parser.add_argument("--devreg", required=True)
+    parser.add_argument("--only", help="run only scenarios whose name contains this text")
+    args = parser.parse_args()
+
+    suite_started = time.monotonic()
+    passed = failed = 0
+    with WineSession(args.work_dir) as session:
+        print("wine session ready in %.1f s (display %s)"
+              % (time.monotonic() - suite_started, session.display), flush=True)
+        suite = Suite(args, session)
+        for index, scenario in enumerate(SCENARIOS):
+            if args.only and args.only not in scenario["name"]:
+                continue
+            try:
+                seconds = suite.run_scenario(index, scenario)
+                passed += 1
+                print("PASS  %-62s %5.2f s" % (scenario["name"], seconds), flush=True)
+            except Failure as failure:
+                failed += 1
+                print("FAIL  %s\n      %s" % (scenario["name"], failure), flush=True)
+        suite.register_devices(None)
+    print("wine suite wall time %.1f s" % (time.monotonic() - suite_started))
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
