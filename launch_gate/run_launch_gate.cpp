@@ -2,6 +2,7 @@
 
 #include "driver_check/driver_probe.h"
 #include "launch_gate/program_path.h"
+#include "launch_gate/same_file.h"
 #include "launch_gate/warning_box.h"
 #include "platform/win32_api.h"
 
@@ -40,16 +41,19 @@ void ReadSetting(const TextField& settingsPath, const char* key, const char* def
     value[length] = '\0';
 }
 
-// Finds the folder the program runs from. A path that filled the whole field may have been
-// cut, so it leaves no folder to trust.
-bool FindProgramFolder(TextField& programFolder)
+// Finds the program's own path and the folder it runs from. A path that filled the whole field
+// may have been cut, so it leaves no folder to trust.
+bool FindProgramFolder(TextField& programPath, TextField& programFolder)
 {
-    const DWORD length = GetModuleFileNameA(nullptr, programFolder, kFieldCapacity);
+    const DWORD length = GetModuleFileNameA(nullptr, programPath, kFieldCapacity);
     if (length == 0 || length >= kFieldCapacity) {
-        programFolder[0] = '\0';
+        programPath[0] = '\0';
         return false;
     }
-    programFolder[length] = '\0';
+    programPath[length] = '\0';
+    for (DWORD i = 0; i <= length; ++i) {
+        programFolder[i] = programPath[i];
+    }
     return RemoveFileName(programFolder);
 }
 
@@ -60,7 +64,8 @@ void ShowWarning(const TextField& settingsPath)
     ShowWarningBox(message);
 }
 
-void StartApplicationAndWait(const TextField& programFolder, const TextField& settingsPath)
+void StartApplicationAndWait(const TextField& programPath, const TextField& programFolder,
+                             const TextField& settingsPath)
 {
     TextField applicationName = {};
     TextField commandLine = {};
@@ -69,6 +74,10 @@ void StartApplicationAndWait(const TextField& programFolder, const TextField& se
 
     TextField applicationPath = {};
     if (!JoinPath(programFolder, applicationName, applicationPath, kFieldCapacity)) {
+        return;
+    }
+    // A gate that started itself would start an endless chain of waiting gates.
+    if (NameTheSameFile(applicationPath, programPath)) {
         return;
     }
 
@@ -88,9 +97,10 @@ void StartApplicationAndWait(const TextField& programFolder, const TextField& se
 
 int RunLaunchGate()
 {
+    TextField programPath = {};
     TextField programFolder = {};
     TextField settingsPath = {};
-    const bool haveProgramFolder = FindProgramFolder(programFolder);
+    const bool haveProgramFolder = FindProgramFolder(programPath, programFolder);
     if (haveProgramFolder) {
         JoinPath(programFolder, kSettingsFileName, settingsPath, kFieldCapacity);
     }
@@ -105,7 +115,7 @@ int RunLaunchGate()
         return 0;
     }
     if (haveProgramFolder) {
-        StartApplicationAndWait(programFolder, settingsPath);
+        StartApplicationAndWait(programPath, programFolder, settingsPath);
     }
     return 0;
 }

@@ -17,12 +17,12 @@ const char kNullArgument[] = "<null>";
 
 namespace {
 
-enum class HandleKind { DeviceSet, DriverKey, Process, Thread, Library };
+enum class HandleKind { DeviceSet, DriverKey, Process, Thread, Library, File };
 
 struct OpenHandle {
     HandleKind kind;
     std::vector<size_t> devices;  // DeviceSet: the devices in the set
-    size_t device = 0;            // DriverKey: whose driver key
+    size_t device = 0;            // DriverKey: whose driver key; File: which file
 };
 
 struct DeviceClass {
@@ -125,6 +125,38 @@ OpenHandle* FindHandle(const void* handle, HandleKind kind)
 std::string HandleName(const void* handle)
 {
     return Hex(reinterpret_cast<uintptr_t>(handle));
+}
+
+// The file a path names on the stand-in's disk: separators unified, "." and ".." resolved,
+// trailing dots and blanks of each name dropped, case ignored, as Windows resolves names.
+std::string NormalizePath(const std::string& path)
+{
+    std::vector<std::string> names;
+    std::string name;
+    std::string unified = path;
+    std::replace(unified.begin(), unified.end(), '/', '\\');
+    std::istringstream parts(unified);
+    while (std::getline(parts, name, '\\')) {
+        while (!name.empty() && (name.back() == '.' || name.back() == ' ') && name != "." &&
+               name != "..") {
+            name.pop_back();
+        }
+        if (name.empty() || name == ".") {
+            continue;
+        }
+        if (name == "..") {
+            if (names.size() > 1) {
+                names.pop_back();
+            }
+            continue;
+        }
+        names.push_back(Lower(name));
+    }
+    std::string normalized;
+    for (const std::string& part : names) {
+        normalized += (normalized.empty() ? "" : "\\") + part;
+    }
+    return normalized;
 }
 
 std::string TrimBlanks(const std::string& text)
@@ -232,7 +264,7 @@ void SetModulePath(const std::string& path, bool failure)
 
 void WriteFile(const std::string& windowsPath, const std::string& content)
 {
-    Platform().files[Lower(windowsPath)] = content;
+    Platform().files[NormalizePath(windowsPath)] = content;
 }
 
 void AddDeviceClass(const std::string& name, const std::vector<GUID>& identifiers)
@@ -343,7 +375,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR def
         return 0;
     }
     std::string value;
-    const auto file = Platform().files.find(Lower(fileName));
+    const auto file = Platform().files.find(NormalizePath(fileName));
     if (file == Platform().files.end() ||
         !FindProfileValue(file->second, appName, keyName, value)) {
         value = defaultValue == nullptr ? std::string() : std::string(defaultValue);
@@ -386,6 +418,52 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     return TRUE;
 }
 
+// The running program's own file is on the disk too. A file's identity is its place in the
+// disk's listing, so every spelling of one path gives the same identity.
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
+                          DWORD flagsAndAttributes, HANDLE templateFile)
+{
+    State& state = Platform();
+    Record("CreateFileA", {Text(fileName), Hex(desiredAccess), Hex(shareMode),
+                           Pointer(securityAttributes), Number(creationDisposition),
+                           Hex(flagsAndAttributes), Pointer(templateFile)});
+    if (fileName == nullptr || creationDisposition != OPEN_EXISTING) {
+        Fault("CreateFileA: the program only opens existing files");
+        SetError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::string wanted = NormalizePath(fileName);
+    if (wanted == NormalizePath(state.modulePath) && !state.moduleFailure) {
+        return reinterpret_cast<HANDLE>(NewHandle({HandleKind::File, {}, 0}));
+    }
+    size_t index = 1;
+    for (const auto& file : state.files) {
+        if (file.first == wanted) {
+            return reinterpret_cast<HANDLE>(NewHandle({HandleKind::File, {}, index}));
+        }
+        ++index;
+    }
+    SetError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information)
+{
+    Record("GetFileInformationByHandle", {HandleName(file)});
+    const OpenHandle* open = FindHandle(file, HandleKind::File);
+    if (open == nullptr || information == nullptr) {
+        Fault("GetFileInformationByHandle: not an open file");
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *information = BY_HANDLE_FILE_INFORMATION();
+    information->dwVolumeSerialNumber = 0x5EED5EED;
+    information->nNumberOfLinks = 1;
+    information->nFileIndexLow = static_cast<DWORD>(open->device);
+    return TRUE;
+}
+
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     Record("WaitForSingleObject", {HandleName(handle), Hex(milliseconds)});
@@ -402,8 +480,12 @@ BOOL WINAPI CloseHandle(HANDLE object)
 {
     const bool isProcess = FindHandle(object, HandleKind::Process) != nullptr;
     const bool isThread = FindHandle(object, HandleKind::Thread) != nullptr;
-    Record("CloseHandle", {HandleName(object), isProcess ? "process" : isThread ? "thread" : "?"});
-    if (!isProcess && !isThread) {
+    const bool isFile = FindHandle(object, HandleKind::File) != nullptr;
+    Record("CloseHandle", {HandleName(object), isProcess  ? "process"
+                                               : isThread ? "thread"
+                                               : isFile   ? "file"
+                                                          : "?"});
+    if (!isProcess && !isThread && !isFile) {
         Fault("CloseHandle: not an open handle");
         SetError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -6,6 +6,7 @@ box_closer) and what the probe application recorded."""
 
 import argparse
 import os
+import random
 import shutil
 import sys
 import time
@@ -87,6 +88,80 @@ SCENARIOS = [
          devices=["1-1-2001"], expect=("box", "")),
 ]
 
+# Bad input: whatever a machine holds, the gate ends with 0, decides as expected, starts nothing
+# where nothing may start, and shows no box where none may show.
+NEW = "10-3-2005"
+OLD = "1-1-2001"
+SWEEP = [
+    # settings files
+    dict(name="settings: binary garbage", ini_bytes=bytes(random.Random(7).randrange(256)
+                                                          for _ in range(4096)),
+         devices=[OLD], expect=("nothing",)),
+    dict(name="settings: NUL bytes inside a value",
+         ini_bytes=b"[ZELCHECK]\r\nClass=" + TEST_CLASS.encode() +
+         b"\r\nLaunchApp=probe_app.exe\r\nParameter=-x\x001\r\n",
+         devices=[NEW], expect=("start", "-x")),
+    dict(name="settings: lines of 100 000 characters",
+         ini="x" * 100000 + "\r\n" + class_ini(Parameter="p" * 100000),
+         devices=[NEW], expect=("start", "p" * 259)),
+    dict(name="settings: the section twice",
+         ini=class_ini() + "[ZELCHECK]\r\nParameter=second\r\n", devices=[NEW],
+         expect=("start", "-x 1")),
+    dict(name="settings: a key twice", ini=class_ini() + "Parameter=second\r\n",
+         devices=[NEW], expect=("start", "-x 1")),
+    dict(name="settings: keys in other cases",
+         ini="[zelcheck]\r\nCLASS=%s\r\nlaunchapp=probe_app.exe\r\nPARAMETER=-x 1\r\n"
+         % TEST_CLASS.lower(), devices=[NEW], expect=("start", "-x 1")),
+    dict(name="settings: quotes and trailing blanks",
+         ini=class_ini(LaunchApp="probe_app.exe   ", Parameter='"-x 1"   '),
+         devices=[NEW], expect=("start", "-x 1")),
+    dict(name="settings: read-only file", ini=class_ini(), read_only=True, devices=[NEW],
+         expect=("start", "-x 1")),
+    dict(name="settings: file locked by another program", ini=class_ini(), lock=True,
+         devices=[OLD], expect=("nothing",)),
+    # registry data
+    dict(name="registry: DriverDate binary without terminator", ini=class_ini(),
+         devices=["bin:" + NEW], expect=("start", "-x 1")),
+    dict(name="registry: DriverDate as a number", ini=class_ini(),
+         devices=[NEW, "dword:20051003"], expect=("box", "Driver too old.")),
+    dict(name="registry: DriverDate as a multi-string", ini=class_ini(),
+         devices=["multi:" + NEW], expect=("start", "-x 1")),
+    dict(name="registry: DriverDate of 63 characters", ini=class_ini(),
+         devices=["10-3-" + "0" * 54 + "2005"], expect=("start", "-x 1")),
+    dict(name="registry: DriverDate of 64 characters", ini=class_ini(),
+         devices=[NEW, "10-3-" + "0" * 55 + "2005"], expect=("box", "Driver too old.")),
+    dict(name="registry: DriverDate of 65 characters", ini=class_ini(),
+         devices=[NEW, "10-3-" + "0" * 56 + "2005"], expect=("box", "Driver too old.")),
+    dict(name="registry: DriverDate empty", ini=class_ini(), devices=[NEW, "sz:"],
+         expect=("box", "Driver too old.")),
+    dict(name="registry: device without a Driver value", ini=class_ini(),
+         devices=[NEW, "nodriver"], expect=("box", "Driver too old.")),
+    # many devices
+    dict(name="devices: 300, the last one new", ini=class_ini(), devices=[OLD] * 299 + [NEW],
+         expect=("start", "-x 1")),
+    dict(name="devices: 300, the last one old", ini=class_ini(), devices=[NEW] * 299 + [OLD],
+         expect=("box", "Driver too old.")),
+    # folders and application names
+    dict(name="folders: program path of 259 characters", ini=class_ini(),
+         module_path_length=259, devices=[NEW], expect=("start", "-x 1")),
+    dict(name="folders: program path of 270 characters", ini=class_ini(),
+         module_path_length=270, devices=[OLD], expect=("nothing",)),
+    dict(name="LaunchApp: absolute path", ini=class_ini(LaunchApp="C:\\windows\\notepad.exe"),
+         devices=[NEW], expect=("nothing",)),
+    dict(name="LaunchApp: with ..", ini=class_ini(LaunchApp="..\\{index}-sibling\\probe_app.exe"),
+         probe_at="..\\{index}-sibling\\probe_app.exe", devices=[NEW],
+         expect=("start", "-x 1")),
+    dict(name="LaunchApp: names a folder", ini=class_ini(LaunchApp="tools"),
+         probe_at="tools\\probe_app.exe", devices=[NEW], expect=("nothing",)),
+    dict(name="LaunchApp: names the gate itself", ini=class_ini(LaunchApp="LaunchGate.exe"),
+         devices=[NEW], expect=("nothing",)),
+    dict(name="LaunchApp: names the gate in other case", ini=class_ini(LaunchApp="launchgate.EXE"),
+         devices=[NEW], expect=("nothing",)),
+    dict(name="LaunchApp: names the gate through a subfolder",
+         ini=class_ini(LaunchApp="tools\\..\\.\\LaunchGate.exe"),
+         probe_at="tools\\probe_app.exe", devices=[NEW], expect=("nothing",)),
+]
+
 
 class Failure(Exception):
     pass
@@ -137,23 +212,61 @@ class Suite:
         if status != 0:
             raise Failure("devreg %s failed (%d): %s" % (" ".join(command), status, out))
 
-    def lay_out_folder(self, index, scenario):
+    def program_folder(self, index, scenario):
         folder = os.path.join(self.scenario_root, "%02d" % index)
+        wanted = scenario.get("module_path_length")
+        if wanted is not None:
+            # Deepen the folder until the gate's full Windows path has the wanted length.
+            missing = wanted - len(windows_path(os.path.join(folder, "LaunchGate.exe")))
+            while missing > 0:
+                part = min(missing - 1, 200)
+                if missing - (part + 1) == 1:
+                    part -= 1  # leave room for one more name of at least one character
+                if part < 1:
+                    raise Failure("cannot pad the program path to %d characters" % wanted)
+                folder = os.path.join(folder, "d" * part)
+                missing -= part + 1
+            actual = len(windows_path(os.path.join(folder, "LaunchGate.exe")))
+            expect_equal("program path length", wanted, actual)
+        return folder
+
+    def lay_out_folder(self, index, scenario):
+        folder = self.program_folder(index, scenario)
         os.makedirs(folder)
         shutil.copy(self.args.gate, os.path.join(folder, "LaunchGate.exe"))
         probe_at = scenario.get("probe_at", "probe_app.exe").replace("\\", "/")
-        probe_path = os.path.join(folder, probe_at)
+        probe_path = os.path.normpath(os.path.join(folder, probe_at.format(index="%02d" % index)))
         os.makedirs(os.path.dirname(probe_path), exist_ok=True)
         shutil.copy(self.args.probe_app, probe_path)
         with open(os.path.join(os.path.dirname(probe_path), "probe_control.txt"), "w") as f:
             f.write(scenario.get("control", ""))
-        if scenario["ini"] is not None:
-            with open(os.path.join(folder, "detail.ini"), "wb") as f:
-                f.write(scenario["ini"].encode("latin-1"))
+        settings = scenario.get("ini_bytes")
+        if settings is None and scenario["ini"] is not None:
+            settings = scenario["ini"].replace("{index}", "%02d" % index).encode("latin-1")
+        if settings is not None:
+            path = os.path.join(folder, "detail.ini")
+            with open(path, "wb") as f:
+                f.write(settings)
+            if scenario.get("read_only"):
+                os.chmod(path, 0o444)
         return folder, os.path.dirname(probe_path)
 
-    def run_gate(self, folder, expect_box):
+    def run_gate(self, folder, expect_box, lock=False):
         """Runs the gate; returns (exit status, seconds, box report or None)."""
+        locker = None
+        if lock:
+            locker = self.session.start_windows_program(
+                self.args.file_locker, [windows_path(os.path.join(folder, "detail.ini")), "20000"])
+            if locker.stdout.readline().strip() != b"locked=1":
+                self.session.kill(locker)
+                raise Failure("could not lock the settings file")
+        try:
+            return self._run_gate(folder, expect_box)
+        finally:
+            if locker is not None:
+                self.session.kill(locker)
+
+    def _run_gate(self, folder, expect_box):
         started = time.monotonic()
         gate = self.session.start_windows_program(os.path.join(folder, "LaunchGate.exe"))
         box = None
@@ -179,7 +292,7 @@ class Suite:
         self.register_devices(scenario["devices"])
         folder, probe_folder = self.lay_out_folder(index, scenario)
         expect = scenario["expect"]
-        status, seconds, box = self.run_gate(folder, expect[0] == "box")
+        status, seconds, box = self.run_gate(folder, expect[0] == "box", scenario.get("lock"))
         expect_equal("gate exit status", 0, status)
         records = read_probe_records(probe_folder)
 
@@ -214,6 +327,7 @@ def main():
     parser.add_argument("--probe-app", required=True)
     parser.add_argument("--box-closer", required=True)
     parser.add_argument("--devreg", required=True)
+    parser.add_argument("--file-locker", required=True)
     parser.add_argument("--only", help="run only scenarios whose name contains this text")
     args = parser.parse_args()
 
@@ -223,7 +337,7 @@ def main():
         print("wine session ready in %.1f s (display %s)"
               % (time.monotonic() - suite_started, session.display), flush=True)
         suite = Suite(args, session)
-        for index, scenario in enumerate(SCENARIOS):
+        for index, scenario in enumerate(SCENARIOS + SWEEP):
             if args.only and args.only not in scenario["name"]:
                 continue
             try:

@@ -21,6 +21,8 @@
  *         sz:<text>       REG_SZ <text> (any text, also empty or a keyword)
  *         expand:<text>   REG_EXPAND_SZ <text>
  *         dword:<n>       REG_DWORD <n>
+ *         bin:<text>      REG_BINARY, the text's bytes without terminator
+ *         multi:<text>    REG_MULTI_SZ holding the one string <text>
  *         none            driver key without a "DriverDate" value
  *         nokey           "Driver" names a driver key that does not exist
  *                         ({GUID}\M<nnnn>)
@@ -252,6 +254,23 @@ static int add_device(HKEY cls, const char *guid, unsigned n, const char *value_
             r = set_sz(drv, "DriverDate", REG_SZ, value_arg + 3);
         } else if (strncmp(value_arg, "expand:", 7) == 0) {
             r = set_sz(drv, "DriverDate", REG_EXPAND_SZ, value_arg + 7);
+        } else if (strncmp(value_arg, "bin:", 4) == 0) {
+            /* the text's bytes as REG_BINARY, with no terminator */
+            r = RegSetValueExA(drv, "DriverDate", 0, REG_BINARY, (const BYTE *)value_arg + 4,
+                               (DWORD)strlen(value_arg + 4));
+        } else if (strncmp(value_arg, "multi:", 6) == 0) {
+            /* one string of REG_MULTI_SZ: the text, its terminator and the list's */
+            char multi[1024];
+            size_t length = strlen(value_arg + 6);
+            if (length + 2 > sizeof multi) {
+                r = ERROR_INVALID_PARAMETER;
+            } else {
+                memcpy(multi, value_arg + 6, length);
+                multi[length] = '\0';
+                multi[length + 1] = '\0';
+                r = RegSetValueExA(drv, "DriverDate", 0, REG_MULTI_SZ, (const BYTE *)multi,
+                                   (DWORD)length + 2);
+            }
         } else if (strncmp(value_arg, "dword:", 6) == 0) {
             DWORD v = strtoul(value_arg + 6, NULL, 0);
             r = RegSetValueExA(drv, "DriverDate", 0, REG_DWORD, (const BYTE *)&v, sizeof v);
