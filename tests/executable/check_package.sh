@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the release package and checks what it holds: the executable as built, the sample
+# detail.ini with every key, and the deployer's README.txt, both with Windows line ends.
+# Usage: check_package.sh CMAKE BUILD_DIR PACKAGE_ZIP EXE SCRATCH_DIR
+set -euo pipefail
+cmake=$1 build_dir=$2 zip=$3 exe=$4 scratch=$5
+
+rm -f "$zip"
+log=$("$cmake" --build "$build_dir" --target package 2>&1) || { echo "$log"; echo "the package target failed"; exit 1; }
+[ -f "$zip" ] || { echo "package: expected $zip, found nothing"; exit 1; }
+
+status=0
+fail() { echo "$1: expected $2, found ${3:-nothing}"; status=1; }
+
+top=$(basename "$zip" .zip)
+listing=$(cd "$(dirname "$zip")" && "$cmake" -E tar tf "$zip" | sed 's:/$::' | sort)
+expected=$(printf '%s\n' "$top" "$top/LaunchGate.exe" "$top/README.txt" "$top/detail.ini" | sort)
+# Directory entries are optional in a ZIP: compare files and the top folder if listed.
+found=$(grep -vxF "$top" <<<"$listing" || true)
+want=$(grep -vxF "$top" <<<"$expected")
+[ "$found" = "$want" ] || fail "package contents" "$(echo $want)" "$(echo $found)"
+
+rm -rf "$scratch" && mkdir -p "$scratch"
+(cd "$scratch" && "$cmake" -E tar xf "$zip")
+dir="$scratch/$top"
+cmp -s "$exe" "$dir/LaunchGate.exe" || fail "packaged LaunchGate.exe" "the same bytes as $exe" "different bytes"
+
+ini="$dir/detail.ini"
+if [ -f "$ini" ]; then
+  text=$(tr -d '\r' <"$ini")
+  grep -qx '\[ZELCHECK\]' <<<"$text" || fail "detail.ini" "a [ZELCHECK] section" "none"
+  for key in Class DriverDate Message LaunchApp Parameter; do
+    grep -q "^$key=" <<<"$text" || fail "detail.ini" "a $key= line" "none"
+    grep -q "^; $key - " <<<"$text" || fail "detail.ini" "a comment explaining $key" "none"
+  done
+  grep -qx 'Class=DISPLAY' <<<"$text" || fail "detail.ini" "Class=DISPLAY (the default)" "$(grep '^Class=' <<<"$text")"
+  grep -qx 'DriverDate=9-27-2005' <<<"$text" ||
+    fail "detail.ini" "DriverDate=9-27-2005 (the default)" "$(grep '^DriverDate=' <<<"$text")"
+fi
+readme="$dir/README.txt"
+if [ -f "$readme" ]; then
+  text=$(tr -d '\r' <"$readme")
+  for heading in "What it does" "How to configure it" "Exit status" "What it never does"; do
+    grep -qx "$heading" <<<"$text" || fail "README.txt" "a section \"$heading\"" "none"
+  done
+fi
+for f in "$ini" "$readme"; do
+  [ -f "$f" ] || continue
+  bare=$(awk '!/\r$/' "$f" | wc -l)
+  [ "$bare" = 0 ] || fail "$(basename "$f") line ends" "CR LF on every line" "$bare lines without CR"
+done
+
+[ $status -ne 0 ] || { echo "$zip:"; echo "$listing"; rm -rf "$scratch"; }
+exit $status
