@@ -72,4 +72,7 @@ const std::vector<std::string>& Faults();
 
 GUID MakeGuid(uint32_t data1);
 
+// Whether two paths name one file on the stand-in's disk, by its own reading of paths.
+bool NameTheSameFileOnDisk(const std::string& firstPath, const std::string& secondPath);
+
 } // namespace win32_standin

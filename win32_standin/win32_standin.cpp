@@ -322,6 +322,11 @@ std::vector<std::string> OpenHandles()
     return names;
 }
 
+bool NameTheSameFileOnDisk(const std::string& firstPath, const std::string& secondPath)
+{
+    return NormalizePath(firstPath) == NormalizePath(secondPath);
+}
+
 const std::vector<std::string>& Faults()
 {
     return Platform().faults;

@@ -141,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(application.size() < kPathRoom, "a started path longer than the program's room");
         Require(application.compare(0, folder.size() + 1, folder + "\\") == 0,
                 "a started path outside the program's folder");
+        Require(!NameTheSameFileOnDisk(application, modulePath), "the gate started itself");
     }
     Require(OpenHandles().empty(), "a handle or key left open");
     for (const std::string& fault : Faults()) {
