@@ -4,9 +4,9 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest libgtest-dev
-  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm-14
   python3 wine64 xvfb xauth imagemagick
 )
 
