@@ -19,7 +19,7 @@ TEST_GUID = "{6A1F0C2E-3B7D-4E55-9A21-0C0FFEE00001}"
 GATE_TIMEOUT = 30
 BOX_WAIT_MS = 15000
 
-PASS_INI = "[ZELCHECK]\nClass=%s\nDriverDate=9-27-2005\nMessage=Driver too old.\n" % TEST_CLASS
+QUOTED_APPLICATION_PATH = object()  # stands for '"<path of the started probe>"'
 
 
 def ini(**keys):
@@ -86,6 +86,11 @@ SCENARIOS = [
          devices=["10-3-2005"], control="exit=7\n", expect=("start", "-x 1")),
     dict(name="empty Message still shows the box", ini=class_ini(Message=""),
          devices=["1-1-2001"], expect=("box", "")),
+    # The gate passes the empty Parameter on as it is; the system then gives the application
+    # its own quoted path as its command line, as for no command line at all.
+    dict(name="empty Parameter: the application sees its own quoted path",
+         ini=class_ini(Parameter=""), devices=["10-3-2005"],
+         expect=("start", QUOTED_APPLICATION_PATH)),
 ]
 
 # Bad input: whatever a machine holds, the gate ends with 0, decides as expected, starts nothing
@@ -309,7 +314,10 @@ class Suite:
         else:
             expect_equal("applications started", 1, len(records))
             record = records[0]
-            expect_equal("command line", expect[1], record.get("cmdline"))
+            command_line = expect[1]
+            if command_line is QUOTED_APPLICATION_PATH:
+                command_line = '"%s"' % windows_path(os.path.join(probe_folder, "probe_app.exe"))
+            expect_equal("command line", command_line, record.get("cmdline"))
             expect_equal("application's current folder", windows_path(self.session.work_dir),
                          record.get("cwd"))
             expect_equal("application ran to its end", True, "end_unix_ms" in record)
@@ -330,6 +338,8 @@ def main():
     parser.add_argument("--file-locker", required=True)
     parser.add_argument("--only", help="run only scenarios whose name contains this text")
     args = parser.parse_args()
+    for name in ("gate", "probe_app", "box_closer", "devreg", "file_locker"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
 
     suite_started = time.monotonic()
     passed = failed = 0
