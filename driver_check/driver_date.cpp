@@ -70,8 +70,9 @@ bool ReorderDateToYearMonthDay(const char* date, char* reordered, size_t capacit
         const bool present = field < found;
         const char* start = present ? fields[field].start : kMissingField;
         const char* end = present ? fields[field].end : kMissingField + 1;
-        if ((i > 0 && !AppendText(kSeparatorText, kSeparatorText + 1, reordered, capacity, length)) ||
-            !AppendText(start, end, reordered, capacity, length)) {
+        const bool separatorFits =
+            i == 0 || AppendText(kSeparatorText, kSeparatorText + 1, reordered, capacity, length);
+        if (!separatorFits || !AppendText(start, end, reordered, capacity, length)) {
             reordered[0] = '\0';
             return false;
         }

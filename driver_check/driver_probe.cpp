@@ -26,7 +26,8 @@ bool FindClassIdentifier(const char* className, GUID& classIdentifier)
     GUID identifiers[1] = {};
     DWORD identifierCount = 0;
     const BOOL listed = SetupDiClassGuidsFromNameA(className, identifiers, 1, &identifierCount);
-    const bool listTooShort = !listed && GetLastError() == static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER);
+    const bool listTooShort =
+        !listed && GetLastError() == static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER);
     if ((!listed && !listTooShort) || identifierCount == 0 || IsUnsetIdentifier(identifiers[0])) {
         return false;
     }

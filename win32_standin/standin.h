@@ -58,7 +58,6 @@ void AddDevice(const GUID& classIdentifier, const Device& device);
 void FailDeviceSet(bool failure);
 
 void SetProcessStartResult(bool succeeds);
-void SetProcessExitStatus(DWORD status);
 // LoadLibraryA of the box's library fails.
 void FailLibraryLoad(bool failure);
 

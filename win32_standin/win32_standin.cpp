@@ -44,7 +44,6 @@ struct State {
     bool deviceSetFailure = false;
     bool processStartSucceeds = true;
     bool libraryFailure = false;
-    DWORD processExitStatus = 0;
     std::vector<Call> calls;
     std::vector<std::string> faults;
     std::map<uintptr_t, OpenHandle> handles;
@@ -290,11 +289,6 @@ void SetProcessStartResult(bool succeeds)
 void FailLibraryLoad(bool failure)
 {
     Platform().libraryFailure = failure;
-}
-
-void SetProcessExitStatus(DWORD status)
-{
-    Platform().processExitStatus = status;
 }
 
 const std::vector<Call>& Calls()
