@@ -7,8 +7,17 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev llvm-14
-  python3 wine64 xvfb xauth imagemagick
+  python3 wine64 wine32:i386 xvfb xauth imagemagick
 )
+
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+
+# The shipped gate is a 32-bit program: 32-bit Wine runs it, and comes from the i386 architecture.
+added_architecture=
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  added_architecture=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -16,10 +25,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ -z "$added_architecture" ] && exit 0
 
-if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "setup: installing ${missing[*]}"
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
