@@ -66,7 +66,10 @@ def main():
           % (setting(settings, "Class"), setting(settings, "DriverDate"),
              setting(settings, "LaunchApp"), setting(settings, "Parameter")))
     print("Starting Wine (a private prefix under build/demo; the first run takes a while)...")
-    with WineSession(os.path.join(demo_dir, "wine"), fresh_prefix=False, wine=wine) as session:
+    # The warning box is photographed in a virtual desktop, where Wine draws its frame and caption.
+    with WineSession(os.path.join(demo_dir, "wine-desktop" if args.warning else "wine"),
+                     fresh_prefix=False, wine=wine,
+                     virtual_desktop="480x240" if args.warning else None) as session:
         _, listing = session.run_windows_program(devreg, ["list", setting(settings, "Class")])
         print("\nDevices of class %s, as Wine reports them:" % setting(settings, "Class"))
         devices = re.findall(r"^device\d+=(.*?)\|(.*)$", listing, re.MULTILINE)

@@ -52,13 +52,14 @@ def windows_path(path):
 
 class WineSession:
     def __init__(self, work_dir, fresh_prefix=True, wine=WINE, prefix_arch="win64",
-                 windows_version=None):
+                 windows_version=None, virtual_desktop=None):
         self.work_dir = os.path.abspath(work_dir)
         self.prefix = os.path.join(self.work_dir, "prefix")
         self.fresh_prefix = fresh_prefix
         self.wine = wine
         self.prefix_arch = prefix_arch
         self.windows_version = windows_version
+        self.virtual_desktop = virtual_desktop  # "WIDTHxHEIGHT": windows drawn with title bars
         self.xvfb = None
         self.display = None
         self.env = None
@@ -105,6 +106,19 @@ class WineSession:
         if self.windows_version:
             self.run([self.wine, "reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/t",
                       "REG_SZ", "/d", self.windows_version, "/f"], timeout=120, check=True)
+        if self.virtual_desktop:
+            # Wine's own virtual desktop draws the frames and captions that Xvfb, having no
+            # window manager, leaves out. The desktop process reads it when a server starts.
+            self.run([self.wine, "reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop",
+                      "/d", "Default", "/f"], timeout=120, check=True)
+            self.run([self.wine, "reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v",
+                      "Default", "/d", self.virtual_desktop, "/f"], timeout=120, check=True)
+            self._stop_server()
+            subprocess.run([WINESERVER, "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
+                           check=True)
+            self.run([self.wine, "reg", "query", r"HKCU\Software\Wine\Explorer"], timeout=120,
+                     check=True)
 
     def stop(self):
         if self.env is not None:
