@@ -8,7 +8,8 @@ Paired rounds, each in shuffled order:
   D  the same question asked the way a script would: a WMI query of the video controllers'
      driver dates (wmic)
 Then the gate's own phases in one process (phase_times.exe), and the device walk's cost for 1,
-10, 100 and 1000 devices of a test class."""
+10, 100 and 1000 devices of a test class. Last, the same A/B pairing for the shipped 32-bit build
+under 32-bit Wine against a 32-bit check-free launcher, where this kernel runs 32-bit programs."""
 
 import argparse
 import os
@@ -20,7 +21,8 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
-from wine_session import WINE, WineSession, windows_path  # noqa: E402
+from wine_session import (WINE, WINE32, WineSession, check_kernel_runs_32bit_programs,  # noqa: E402
+                          windows_path)
 
 TEST_CLASS = "ZelGateBenchClass"
 TEST_GUID = "{6A1F0C2E-3B7D-4E55-9A21-0C0FFEE0BE7C}"
@@ -48,14 +50,7 @@ def phase_times(session, exe, folder, class_name, repetitions):
     return phases
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "windows-x86_64"))
-    parser.add_argument("--rounds", type=int, default=40)
-    args = parser.parse_args()
-    build = os.path.abspath(args.build_dir)
-    work = os.path.join(ROOT, "build", "bench")
-    folder = os.path.join(work, "program")
+def lay_out_program_folder(build, folder):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     for exe in ("LaunchGate.exe", "bench/trivial_app.exe", "bench/bench_launcher.exe",
@@ -64,6 +59,47 @@ def main():
     with open(os.path.join(folder, "detail.ini"), "w", newline="\r\n") as f:
         f.write("[ZELCHECK]\nClass=DISPLAY\nDriverDate=9-27-2005\nLaunchApp=trivial_app.exe\n"
                 "Parameter=-x 1\n")
+
+
+def measure_shipped_build(work, rounds):
+    """A/B of the shipped 32-bit gate against the 32-bit check-free launcher, under 32-bit Wine
+    in a 64-bit prefix."""
+    print("\nThe shipped 32-bit build under 32-bit Wine (64-bit prefix):")
+    reason = check_kernel_runs_32bit_programs(os.path.join(work, "kernel-check"))
+    if reason is not None:
+        print("  not measured: %s" % reason)
+        return
+    build = os.path.join(ROOT, "build", "windows-i686")
+    folder = os.path.join(work, "program-i686")
+    lay_out_program_folder(build, folder)
+    with WineSession(os.path.join(work, "wine"), fresh_prefix=False, wine=WINE32) as session:
+        commands = {"A": [WINE32, os.path.join(folder, "LaunchGate.exe")],
+                    "B": [WINE32, os.path.join(folder, "bench_launcher.exe")]}
+        for argv in commands.values():
+            timed(session, argv)
+        samples = {name: [] for name in commands}
+        rng = random.Random(2)
+        for _ in range(rounds):
+            order = list(commands)
+            rng.shuffle(order)
+            for name in order:
+                samples[name].append(timed(session, commands[name]))
+        for name, label in (("A", "gate, pass, starts trivial_app"), ("B", "check-free launcher")):
+            print("  %s %-32s median %6.1f ms" % (name, label, statistics.median(samples[name])))
+        ratios = [a / b for a, b in zip(samples["A"], samples["B"])]
+        print("  A/B median of paired ratios over %d rounds: %.3f"
+              % (rounds, statistics.median(ratios)))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "windows-x86_64"))
+    parser.add_argument("--rounds", type=int, default=40)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build_dir)
+    work = os.path.join(ROOT, "build", "bench")
+    folder = os.path.join(work, "program")
+    lay_out_program_folder(build, folder)
     devreg = os.path.join(build, "tests", "wine", "tools", "devreg.exe")
     exe = lambda name: os.path.join(folder, name)  # noqa: E731
 
@@ -122,6 +158,7 @@ def main():
         finally:
             session.run([WINE, devreg, "clear", TEST_GUID], timeout=600)
 
+    measure_shipped_build(work, args.rounds)
     shipped = os.path.join(ROOT, "build", "windows-i686", "LaunchGate.exe")
     if os.path.exists(shipped):
         print("\ni686 LaunchGate.exe: %d bytes" % os.path.getsize(shipped))

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Runs the gate for real under wine64 in the sample program folder, on the display adapter
-that Wine reports, and says what happened. With --warning, the sample's minimum date is moved
+"""Runs the gate for real under Wine in the sample program folder, on the display adapter that
+Wine reports, and says what happened. It runs the shipped 32-bit build under 32-bit Wine (the
+file users get), or the 64-bit build of the same source under wine64 with --x86_64. With --warning, the sample's minimum date is moved
 past the adapter's driver date, so the gate shows its warning box; a screenshot of the box is
 saved and the box is closed."""
 
@@ -13,7 +14,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
-from wine_session import WineSession  # noqa: E402
+from wine_session import WINE, WINE32, WineSession, check_kernel_runs_32bit_programs  # noqa: E402
 
 WARNING_MINIMUM = "12-31-2099"
 
@@ -25,13 +26,23 @@ def setting(text, key):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "windows-x86_64"))
+    parser.add_argument("--x86_64", action="store_true",
+                        help="run the 64-bit build under wine64 instead of the shipped 32-bit one")
     parser.add_argument("--warning", action="store_true",
                         help="show the warning path and save a screenshot of the box")
     args = parser.parse_args()
 
-    build = os.path.abspath(args.build_dir)
     demo_dir = os.path.join(ROOT, "build", "demo")
+    architecture, wine = "i686", WINE32
+    if args.x86_64:
+        architecture, wine = "x86_64", WINE
+    else:
+        reason = check_kernel_runs_32bit_programs(os.path.join(demo_dir, "kernel-check"))
+        if reason is not None:
+            print("The shipped 32-bit gate cannot run on this machine: %s." % reason)
+            print("Running the 64-bit build of the same source under wine64 instead.\n")
+            architecture, wine = "x86_64", WINE
+    build = os.path.join(ROOT, "build", "windows-" + architecture)
     folder = os.path.join(demo_dir, "program")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -47,13 +58,15 @@ def main():
     devreg = os.path.join(build, "tests", "wine", "tools", "devreg.exe")
     box_closer = os.path.join(build, "tests", "wine", "tools", "box_closer.exe")
 
+    print("Build: %s (%s), run by %s" % (architecture, os.path.join(build, "LaunchGate.exe"),
+                                          wine))
     print("Program folder: %s" % folder)
     print("  LaunchGate.exe, detail.ini, sample_app.exe")
     print("Settings: Class=%s  DriverDate=%s  LaunchApp=%s  Parameter=%s"
           % (setting(settings, "Class"), setting(settings, "DriverDate"),
              setting(settings, "LaunchApp"), setting(settings, "Parameter")))
     print("Starting Wine (a private prefix under build/demo; the first run takes a while)...")
-    with WineSession(os.path.join(demo_dir, "wine"), fresh_prefix=False) as session:
+    with WineSession(os.path.join(demo_dir, "wine"), fresh_prefix=False, wine=wine) as session:
         _, listing = session.run_windows_program(devreg, ["list", setting(settings, "Class")])
         print("\nDevices of class %s, as Wine reports them:" % setting(settings, "Class"))
         devices = re.findall(r"^device\d+=(.*?)\|(.*)$", listing, re.MULTILINE)

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""End-to-end runs of the 64-bit gate under wine64: each scenario lays out a program folder
-(gate, detail.ini, the probe application), registers test devices with their driver dates,
-runs the gate, and checks its exit status, the warning box (found, read and closed by
-box_closer) and what the probe application recorded."""
+"""End-to-end runs of the gate under Wine: each scenario lays out a program folder (gate,
+detail.ini, the probe application), registers test devices with their driver dates, runs the
+gate, and checks its exit status, the warning box (found, read and closed by box_closer) and
+what the probe application recorded.
+
+One run covers one configuration: the gate and the helper programs of one architecture, the
+Wine loader for it, a 64-bit or 32-bit prefix and the Windows version the prefix reports. A
+32-bit configuration on a kernel that does not run 32-bit programs exits with SKIP_STATUS."""
 
 import argparse
 import os
@@ -12,7 +16,12 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_session import WineSession, windows_path  # noqa: E402
+from wine_session import (WINE, WINE32, WineSession, check_kernel_runs_32bit_programs,  # noqa: E402
+                          windows_path)
+
+SKIP_STATUS = 77  # CTest's SKIP_RETURN_CODE for the suite's tests
+# What a started program sees as the Windows version, for each version the prefix is set to.
+REPORTED_VERSIONS = {"winxp": "5.1", "win7": "6.1", "win8": "6.2", "win10": "10.0"}
 
 TEST_CLASS = "ZelGateTestClass"
 TEST_GUID = "{6A1F0C2E-3B7D-4E55-9A21-0C0FFEE00001}"
@@ -321,6 +330,10 @@ class Suite:
             expect_equal("application's current folder", windows_path(self.session.work_dir),
                          record.get("cwd"))
             expect_equal("application ran to its end", True, "end_unix_ms" in record)
+            wanted_version = REPORTED_VERSIONS.get(self.args.windows_version)
+            if wanted_version is not None:
+                expect_equal("Windows version the application saw", wanted_version,
+                             record.get("os_version"))
             if "min_seconds" in scenario:
                 if seconds < scenario["min_seconds"]:
                     raise Failure("the gate ended after %.2f s, before its application (%.1f s)"
@@ -337,15 +350,27 @@ def main():
     parser.add_argument("--devreg", required=True)
     parser.add_argument("--file-locker", required=True)
     parser.add_argument("--only", help="run only scenarios whose name contains this text")
+    parser.add_argument("--wine", default=WINE, help="the Wine loader for the programs' "
+                        "architecture (default: %(default)s)")
+    parser.add_argument("--prefix-arch", choices=("win64", "win32"), default="win64")
+    parser.add_argument("--windows-version", help="Windows version the prefix reports "
+                        "(winxp, win7, win10, ...; default: Wine's own)")
     args = parser.parse_args()
     for name in ("gate", "probe_app", "box_closer", "devreg", "file_locker"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
 
     suite_started = time.monotonic()
+    if os.path.realpath(args.wine) == os.path.realpath(WINE32):
+        reason = check_kernel_runs_32bit_programs(args.work_dir)
+        if reason is not None:
+            print("SKIPPED: %s, so 32-bit Wine cannot run here" % reason)
+            return SKIP_STATUS
     passed = failed = 0
-    with WineSession(args.work_dir) as session:
-        print("wine session ready in %.1f s (display %s)"
-              % (time.monotonic() - suite_started, session.display), flush=True)
+    with WineSession(args.work_dir, wine=args.wine, prefix_arch=args.prefix_arch,
+                     windows_version=args.windows_version) as session:
+        print("wine session ready in %.1f s (display %s; %s, %s prefix, Windows version %s)"
+              % (time.monotonic() - suite_started, session.display, args.wine,
+                 args.prefix_arch, args.windows_version or "Wine's default"), flush=True)
         suite = Suite(args, session)
         for index, scenario in enumerate(SCENARIOS + SWEEP):
             if args.only and args.only not in scenario["name"]:

@@ -1,6 +1,9 @@
 """One Wine session for the end-to-end runs: a private prefix under the build folder, an Xvfb
 display, and one persistent wineserver, all torn down at the end. Every process it starts has a
-time bound and is killed on failure."""
+time bound and is killed on failure.
+
+A session runs in one configuration: the Wine loader of the programs' architecture, a 64-bit or
+32-bit prefix, and the Windows version the prefix reports."""
 
 import os
 import shutil
@@ -9,8 +12,37 @@ import subprocess
 import tempfile
 import time
 
-WINE = "/usr/lib/wine/wine64"  # the plain `wine` launcher picks the 32-bit loader
+WINE = "/usr/lib/wine/wine64"  # the loader of 64-bit programs
+WINE32 = "/usr/lib/wine/wine"  # the loader of 32-bit programs, from Debian's wine32:i386
 WINESERVER = "/usr/lib/wine/wineserver"
+
+# A statically linked 32-bit Linux program that only exits with status 0 (i386 ELF header,
+# one program header, then mov $1,%eax; xor %ebx,%ebx; int $0x80).
+_TINY_I386_PROGRAM = bytes.fromhex(
+    "7f454c46010101000000000000000000" "02000300010000005480040834000000"
+    "00000000000000003400200001000000" "00000000010000000000000000800408"
+    "00800408600000006000000005000000" "00100000b80100000031dbcd80000000")
+
+
+def check_kernel_runs_32bit_programs(scratch_dir):
+    """Returns None when the kernel runs 32-bit x86 programs, else why not. Raises when the
+    32-bit Wine loader itself is missing: that is a setup fault, not a property of the kernel."""
+    if not os.path.isfile(WINE32):
+        raise RuntimeError("%s is missing: 32-bit Wine (wine32:i386) is not installed; "
+                           "run scripts/setup.sh" % WINE32)
+    os.makedirs(scratch_dir, exist_ok=True)
+    program = os.path.join(scratch_dir, "tiny-i386")
+    with open(program, "wb") as f:
+        f.write(_TINY_I386_PROGRAM)
+    os.chmod(program, 0o755)
+    try:
+        status = subprocess.run([program], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, timeout=30).returncode
+    except OSError as error:
+        return "this kernel does not run 32-bit x86 programs (%s)" % error.strerror
+    if status != 0:
+        return "a tiny 32-bit x86 program exited with %d instead of 0" % status
+    return None
 
 
 def windows_path(path):
@@ -19,10 +51,14 @@ def windows_path(path):
 
 
 class WineSession:
-    def __init__(self, work_dir, fresh_prefix=True):
+    def __init__(self, work_dir, fresh_prefix=True, wine=WINE, prefix_arch="win64",
+                 windows_version=None):
         self.work_dir = os.path.abspath(work_dir)
         self.prefix = os.path.join(self.work_dir, "prefix")
         self.fresh_prefix = fresh_prefix
+        self.wine = wine
+        self.prefix_arch = prefix_arch
+        self.windows_version = windows_version
         self.xvfb = None
         self.display = None
         self.env = None
@@ -50,12 +86,13 @@ class WineSession:
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "DISPLAY": self.display,
             "LANG": "C.UTF-8",
+            "WINEARCH": self.prefix_arch,
         })
         if self.fresh_prefix and os.path.isdir(self.prefix):
             self._stop_server()
             shutil.rmtree(self.prefix)
         if not os.path.isfile(os.path.join(self.prefix, "system.reg")):
-            self.run([WINE, "wineboot", "-i"], timeout=300, check=True)
+            self.run([self.wine, "wineboot", "-i"], timeout=300, check=True)
             self._stop_server()
         subprocess.run([WINESERVER, "-p"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
@@ -63,8 +100,11 @@ class WineSession:
         # The first process of a server starts Wine's services and desktop, so it pays for the
         # rest. It also turns the crash dialog off: a crashing program must just end, never
         # wait for a click.
-        self.run([WINE, "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
+        self.run([self.wine, "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
                   "/t", "REG_DWORD", "/d", "0", "/f"], timeout=120, check=True)
+        if self.windows_version:
+            self.run([self.wine, "reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/t",
+                      "REG_SZ", "/d", self.windows_version, "/f"], timeout=120, check=True)
 
     def stop(self):
         if self.env is not None:
@@ -121,12 +161,12 @@ class WineSession:
 
     def start_windows_program(self, exe, args=(), cwd=None):
         """Starts a Windows program without waiting; the caller waits or kills it."""
-        return subprocess.Popen([WINE, exe] + list(args), env=self.env, cwd=cwd or self.work_dir,
+        return subprocess.Popen([self.wine, exe] + list(args), env=self.env, cwd=cwd or self.work_dir,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                 stderr=subprocess.DEVNULL, start_new_session=True)
 
     def run_windows_program(self, exe, args=(), timeout=60, cwd=None):
-        return self.run([WINE, exe] + list(args), timeout=timeout, cwd=cwd)
+        return self.run([self.wine, exe] + list(args), timeout=timeout, cwd=cwd)
 
     @staticmethod
     def kill(process):

@@ -8,6 +8,7 @@
  *   cmdline_len=<byte length of GetCommandLineA()>
  *   cmdline=<GetCommandLineA(), verbatim>
  *   cwd=<GetCurrentDirectoryA()>
+ *   os_version=<major.minor of the Windows version the system reports (RtlGetVersion)>
  *   start_unix_ms=<wall clock at start, ms since 1970-01-01 UTC>
  *   start_tick_ms=<GetTickCount64() at start>
  *   end_unix_ms=<wall clock just before exit>
@@ -82,11 +83,28 @@ static void read_control(const char *folder, unsigned long *sleep_ms, int *exit_
     fclose(f);
 }
 
+/* RtlGetVersion, unlike GetVersionEx, reports the version whatever the program's manifest. */
+static void os_version(char *text, size_t size)
+{
+    typedef LONG(WINAPI * rtl_get_version_fn)(OSVERSIONINFOW *);
+    OSVERSIONINFOW info;
+    rtl_get_version_fn get_version = (rtl_get_version_fn)(void (*)(void))GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
+    memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!get_version || get_version(&info) != 0)
+        snprintf(text, size, "<error>");
+    else
+        snprintf(text, size, "%lu.%lu", (unsigned long)info.dwMajorVersion,
+                 (unsigned long)info.dwMinorVersion);
+}
+
 int main(void)
 {
     char folder[MAX_PATH * 2];
     char path[MAX_PATH * 2 + 32];
     char cwd[MAX_PATH * 2];
+    char version[32];
     const char *cmdline = GetCommandLineA();
     unsigned long long start_unix = unix_ms_now();
     unsigned long long start_tick = GetTickCount64();
@@ -102,14 +120,16 @@ int main(void)
     if (cwd_len == 0 || cwd_len >= sizeof cwd)
         strcpy(cwd, "<error>");
 
+    os_version(version, sizeof version);
+
     snprintf(path, sizeof path, "%sprobe_record.txt", folder);
     rec = fopen(path, "ab");
     if (!rec)
         return 120;
-    fprintf(rec, "run_begin\npid=%lu\ncmdline_len=%lu\ncmdline=%s\ncwd=%s\n"
+    fprintf(rec, "run_begin\npid=%lu\ncmdline_len=%lu\ncmdline=%s\ncwd=%s\nos_version=%s\n"
                  "start_unix_ms=%llu\nstart_tick_ms=%llu\n",
             (unsigned long)GetCurrentProcessId(), (unsigned long)strlen(cmdline), cmdline,
-            cwd, start_unix, start_tick);
+            cwd, version, start_unix, start_tick);
     fflush(rec);
 
     if (sleep_ms)
