@@ -101,5 +101,23 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(CPACK_PACKAGE_FILE_NAME "LaunchGate-${PROJECT_VERSION}-win32")
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
     set(LAUNCHGATE_PACKAGE_FILE "${PROJECT_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip")
+
+    # Signing happens inside CPack on the staged copies; the password comes from the environment
+    # when the package is built, so it is never stored in the cache.
+    set(LAUNCHGATE_SIGNING_CERTIFICATE "" CACHE FILEPATH
+        "PKCS#12 file (.pfx) that signs the packaged executables; password in the environment variable LAUNCHGATE_SIGNING_PASSWORD")
+    set(LAUNCHGATE_TIMESTAMP_URL "" CACHE STRING
+        "RFC 3161 time-stamping service for the signatures (optional)")
+    if(LAUNCHGATE_SIGNING_CERTIFICATE)
+        if(NOT EXISTS "${LAUNCHGATE_SIGNING_CERTIFICATE}")
+            message(FATAL_ERROR "LAUNCHGATE_SIGNING_CERTIFICATE: no such file: ${LAUNCHGATE_SIGNING_CERTIFICATE}")
+        endif()
+        find_program(LAUNCHGATE_OSSLSIGNCODE osslsigncode REQUIRED)
+    endif()
+    set(CPACK_LAUNCHGATE_SIGNING_CERTIFICATE "${LAUNCHGATE_SIGNING_CERTIFICATE}")
+    set(CPACK_LAUNCHGATE_OSSLSIGNCODE "${LAUNCHGATE_OSSLSIGNCODE}")
+    set(CPACK_LAUNCHGATE_TIMESTAMP_URL "${LAUNCHGATE_TIMESTAMP_URL}")
+    set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sign_package.cmake)
+    set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/write_checksums.cmake)
     include(CPack)
 endif()

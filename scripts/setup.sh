@@ -8,6 +8,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev llvm-14
   python3 wine64 wine32:i386 xvfb xauth imagemagick
+  osslsigncode openssl
 )
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi

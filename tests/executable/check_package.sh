@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
 # Builds the release package and checks what it holds: the executable as built, the sample
-# detail.ini with every key, and the deployer's README.txt, both with Windows line ends.
+# detail.ini with every key, and the deployer's README.txt, both with Windows line ends; that
+# SHA256SUMS beside it checks; and, when no certificate was configured, that the build says
+# once that the package is not signed.
 # Usage: check_package.sh CMAKE BUILD_DIR PACKAGE_ZIP EXE SCRATCH_DIR
 set -euo pipefail
 cmake=$1 build_dir=$2 zip=$3 exe=$4 scratch=$5
 
-rm -f "$zip"
+rm -f "$zip" "$(dirname "$zip")/SHA256SUMS"
 log=$("$cmake" --build "$build_dir" --target package 2>&1) || { echo "$log"; echo "the package target failed"; exit 1; }
 [ -f "$zip" ] || { echo "package: expected $zip, found nothing"; exit 1; }
 
 status=0
 fail() { echo "$1: expected $2, found ${3:-nothing}"; status=1; }
+
+certificate=$(sed -n 's/^LAUNCHGATE_SIGNING_CERTIFICATE:FILEPATH=//p' "$build_dir/CMakeCache.txt")
+if [ -z "$certificate" ]; then
+  notices=$(grep -c "the package is not signed" <<<"$log" || true)
+  [ "$notices" = 1 ] || fail "package build without a certificate" "one line saying it is not signed" "$notices"
+fi
+sums=$(cd "$(dirname "$zip")" && sha256sum -c SHA256SUMS 2>&1) ||
+  fail "sha256sum -c SHA256SUMS" "success" "$sums"
+[ "$sums" = "$(basename "$zip"): OK" ] || fail "SHA256SUMS" "one line for $(basename "$zip")" "$sums"
 
 top=$(basename "$zip" .zip)
 listing=$(cd "$(dirname "$zip")" && "$cmake" -E tar tf "$zip" | sed 's:/$::' | sort)
@@ -23,7 +34,13 @@ want=$(grep -vxF "$top" <<<"$expected")
 rm -rf "$scratch" && mkdir -p "$scratch"
 (cd "$scratch" && "$cmake" -E tar xf "$zip")
 dir="$scratch/$top"
-cmp -s "$exe" "$dir/LaunchGate.exe" || fail "packaged LaunchGate.exe" "the same bytes as $exe" "different bytes"
+packaged=$dir/LaunchGate.exe
+# A signed package holds the executable as built plus its signatures (checked by signing.*).
+if [ -n "$certificate" ] && [ -f "$packaged" ]; then
+  osslsigncode remove-signature -in "$packaged" -out "$scratch/unsigned.exe" >/dev/null
+  packaged=$scratch/unsigned.exe
+fi
+cmp -s "$exe" "$packaged" || fail "packaged LaunchGate.exe" "the same bytes as $exe" "different bytes"
 
 ini="$dir/detail.ini"
 if [ -f "$ini" ]; then
