@@ -8,6 +8,8 @@
  *   cmdline_len=<byte length of GetCommandLineA()>
  *   cmdline=<GetCommandLineA(), verbatim>
  *   cwd=<GetCurrentDirectoryA()>
+ *   argc=<number of arguments, as this program's C runtime split the command line>
+ *   argv0=<the first of them>, argv1=..., one line each
  *   start_unix_ms=<wall clock at start, ms since 1970-01-01 UTC>
  *   start_tick_ms=<GetTickCount64() at start>
  *   end_unix_ms=<wall clock just before exit>
@@ -94,6 +96,7 @@ int main(void)
     int exit_code;
     DWORD cwd_len;
     FILE *rec;
+    int i;
 
     exe_folder(folder, sizeof folder);
     read_control(folder, &sleep_ms, &exit_code);
@@ -106,10 +109,12 @@ int main(void)
     rec = fopen(path, "ab");
     if (!rec)
         return 120;
-    fprintf(rec, "run_begin\npid=%lu\ncmdline_len=%lu\ncmdline=%s\ncwd=%s\n"
-                 "start_unix_ms=%llu\nstart_tick_ms=%llu\n",
-            (unsigned long)GetCurrentProcessId(), (unsigned long)strlen(cmdline), cmdline,
-            cwd, start_unix, start_tick);
+    fprintf(rec, "run_begin\npid=%lu\ncmdline_len=%lu\ncmdline=%s\ncwd=%s\n",
+            (unsigned long)GetCurrentProcessId(), (unsigned long)strlen(cmdline), cmdline, cwd);
+    fprintf(rec, "argc=%d\n", __argc);
+    for (i = 0; i < __argc; ++i)
+        fprintf(rec, "argv%d=%s\n", i, __argv[i]);
+    fprintf(rec, "start_unix_ms=%llu\nstart_tick_ms=%llu\n", start_unix, start_tick);
     fflush(rec);
 
     if (sleep_ms)
