@@ -84,8 +84,8 @@ void WriteConsoleText(TextWriter& writer, const char* text, size_t size)
     }
 }
 
-// Writes the gathered text, all of it when `whole` is false, else only whole characters, and
-// moves what is kept back to the buffer's start.
+// Writes the gathered text: all of it, or with `keepCutCharacter` all but a character that the
+// buffer's end cuts, which moves to the buffer's start.
 void WriteGathered(TextWriter& writer, bool keepCutCharacter)
 {
     size_t ready = writer.length;
@@ -108,6 +108,15 @@ void WriteGathered(TextWriter& writer, bool keepCutCharacter)
     writer.length -= ready;
 }
 
+void AppendCharacter(TextWriter& writer, char character)
+{
+    if (writer.length == kTextWriterCapacity) {
+        WriteGathered(writer, true);
+    }
+    writer.text[writer.length] = character;
+    ++writer.length;
+}
+
 } // namespace
 
 void StartTextWriter(TextWriter& writer, HANDLE target)
@@ -123,21 +132,17 @@ void StartTextWriter(TextWriter& writer, HANDLE target)
 void AppendBytes(TextWriter& writer, const char* text, size_t size)
 {
     for (size_t i = 0; i < size; ++i) {
-        if (writer.length == kTextWriterCapacity) {
-            WriteGathered(writer, true);
-        }
-        writer.text[writer.length] = text[i];
-        ++writer.length;
+        AppendCharacter(writer, text[i]);
     }
 }
 
+// Appends as it reads: a measuring loop first would be turned into a call of the C runtime's
+// strlen by the compiler.
 void AppendText(TextWriter& writer, const char* text)
 {
-    size_t size = 0;
-    while (text[size] != '\0') {
-        ++size;
+    for (const char* cursor = text; *cursor != '\0'; ++cursor) {
+        AppendCharacter(writer, *cursor);
     }
-    AppendBytes(writer, text, size);
 }
 
 void AppendNumber(TextWriter& writer, unsigned long number)
