@@ -13,7 +13,7 @@ seconds="${1:-300}"
 case "$seconds" in
   '' | *[!0-9]*) echo "usage: $0 [SECONDS_PER_TARGET]" >&2; exit 2 ;;
 esac
-targets=(meets_minimum_fuzz driver_date_fuzz launch_gate_fuzz)
+targets=(meets_minimum_fuzz driver_date_fuzz launch_gate_fuzz check_tool_parts_fuzz)
 
 cmake --preset host-fuzz >/dev/null
 cmake --build --preset host-fuzz >/dev/null
@@ -65,10 +65,10 @@ if command -v llvm-profdata-14 >/dev/null && command -v llvm-cov-14 >/dev/null; 
   llvm-profdata-14 merge -sparse "$coverage"/*.profraw -o "$coverage/fuzz.profdata"
   echo
   echo "Line coverage of the product's sources by the final corpora:"
-  # The three targets' own entry points share a name and differ, which llvm-cov reports as
-  # mismatched data; the product's functions are the same in all three.
+  # The targets' own entry points share a name and differ, which llvm-cov reports as
+  # mismatched data; the product's functions are the same in all of them.
   llvm-cov-14 report "${objects[@]:1}" -instr-profile="$coverage/fuzz.profdata" \
-    driver_check/ launch_gate/ 2> >(grep -v 'functions have mismatched data' >&2) | sed 's/^/  /'
+    driver_check/ launch_gate/ check_tool/ 2> >(grep -v 'functions have mismatched data' >&2) | sed 's/^/  /'
 fi
 
 echo

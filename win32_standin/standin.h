@@ -71,6 +71,20 @@ const std::vector<std::string>& Faults();
 
 GUID MakeGuid(uint32_t data1);
 
+// The program's standard output, as GetStdHandle(STD_OUTPUT_HANDLE) hands it over: none (a null
+// handle), a console, or a file or pipe. `limitPerCall`, when not 0, is the most one write takes.
+enum class OutputTarget { None, Console, FileOrPipe };
+void SetStandardOutput(OutputTarget target, size_t limitPerCall = 0);
+// The reader went away (a closed pipe): every later write fails.
+void BreakStandardOutput();
+// The ANSI code page: 1252 (the default), 932 (double-byte) or 65001 (UTF-8).
+void SetAnsiCodePage(UINT codePage);
+// What WriteConsoleW wrote, and what WriteFile wrote, to standard output.
+const std::vector<WCHAR>& ConsoleOutput();
+const std::string& ByteOutput();
+// `text` in the ANSI code page converted in one piece, as MultiByteToWideChar converts it.
+std::vector<WCHAR> ConvertAnsiText(const std::string& text);
+
 // Whether two paths name one file on the stand-in's disk, by its own reading of paths.
 bool NameTheSameFileOnDisk(const std::string& firstPath, const std::string& secondPath);
 

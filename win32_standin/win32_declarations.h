@@ -19,10 +19,12 @@ typedef unsigned int UINT;
 typedef uintptr_t ULONG_PTR;
 typedef DWORD REGSAM;
 typedef char CHAR;
+typedef uint16_t WCHAR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef const char* PCSTR;
 typedef void* LPVOID;
+typedef const void* LPCVOID;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef DWORD* PDWORD;
@@ -172,3 +174,21 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet);
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                                 LPBYTE data, LPDWORD dataSize);
 LSTATUS WINAPI RegCloseKey(HKEY key);
+
+// The check tool's output (KERNEL32)
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
+#define CP_ACP 0u
+#define CP_UTF8 65001u
+#define ERROR_NO_DATA 232L
+struct OVERLAPPED;
+typedef OVERLAPPED* LPOVERLAPPED;
+HANDLE WINAPI GetStdHandle(DWORD standardHandle);
+BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode);
+BOOL WINAPI WriteConsoleW(HANDLE console, const WCHAR* buffer, DWORD charsToWrite,
+                          LPDWORD charsWritten, LPVOID reserved);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
+                      LPOVERLAPPED overlapped);
+UINT WINAPI GetACP(void);
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText,
+                               int multiByteSize, WCHAR* wideText, int wideSize);

@@ -49,7 +49,16 @@ struct State {
     std::map<uintptr_t, OpenHandle> handles;
     uintptr_t nextHandle = 0x1000;
     DWORD lastError = 0;
+    OutputTarget output = OutputTarget::None;
+    size_t outputLimitPerCall = 0;
+    bool outputBroken = false;
+    UINT ansiCodePage = 1252;
+    std::vector<WCHAR> consoleOutput;
+    std::string byteOutput;
 };
+
+// Below the range of NewHandle's values, and never closed by the program.
+const uintptr_t kStandardOutputHandle = 0x54;
 
 State& Platform()
 {
@@ -215,6 +224,85 @@ bool FindProfileValue(const std::string& content, const std::string& section,
     return false;
 }
 
+// Code page 1252 as published: 0x80-0x9F hold these characters, every other byte is the
+// character of that number.
+const WCHAR kCodePage1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsCodePage932LeadByte(uint8_t byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// The double-byte code page's lead bytes and half-width letters are those of 932; what a pair
+// stands for is the stand-in's own choice (one character per pair, distinct for each pair).
+// A lead byte with nothing after it becomes the code page's default character.
+std::vector<WCHAR> ConvertText(const std::string& text, UINT codePage)
+{
+    std::vector<WCHAR> wide;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const uint8_t byte = static_cast<uint8_t>(text[i]);
+        if (codePage == 1252) {
+            wide.push_back(byte >= 0x80 && byte <= 0x9F ? kCodePage1252High[byte - 0x80] : byte);
+        } else if (codePage == 932) {
+            if (byte < 0x80) {
+                wide.push_back(byte);
+            } else if (IsCodePage932LeadByte(byte)) {
+                if (i + 1 == text.size()) {
+                    wide.push_back(0x30FB);
+                } else {
+                    const unsigned pair = (static_cast<unsigned>(byte) << 8) |
+                                          static_cast<uint8_t>(text[i + 1]);
+                    wide.push_back(static_cast<WCHAR>(0x4E00 + pair % 0x5000));
+                    ++i;
+                }
+            } else if (byte >= 0xA1 && byte <= 0xDF) {
+                wide.push_back(static_cast<WCHAR>(0xFF61 + (byte - 0xA1)));
+            } else {
+                wide.push_back(0x30FB);
+            }
+        } else {
+            // UTF-8: a sequence that is cut, malformed or too long gives U+FFFD for its first
+            // byte, and decoding goes on at the next.
+            size_t needed = byte < 0x80 ? 1 : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                          : byte >= 0xE0              ? 3
+                                          : byte >= 0xC2 && byte < 0xE0 ? 2
+                                                                        : 0;
+            uint32_t code = needed == 4 ? byte & 0x07u : needed == 3 ? byte & 0x0Fu
+                                                     : needed == 2   ? byte & 0x1Fu
+                                                                     : byte;
+            bool valid = needed != 0 && i + needed <= text.size();
+            for (size_t k = 1; valid && k < needed; ++k) {
+                const uint8_t next = static_cast<uint8_t>(text[i + k]);
+                valid = (next & 0xC0) == 0x80;
+                code = (code << 6) | (next & 0x3Fu);
+            }
+            valid = valid && !(needed == 3 && code < 0x800) && !(needed == 4 && code < 0x10000) &&
+                    code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+            if (!valid) {
+                wide.push_back(0xFFFD);
+                continue;
+            }
+            if (code >= 0x10000) {
+                wide.push_back(static_cast<WCHAR>(0xD800 + ((code - 0x10000) >> 10)));
+                wide.push_back(static_cast<WCHAR>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+            } else {
+                wide.push_back(static_cast<WCHAR>(code));
+            }
+            i += needed - 1;
+        }
+    }
+    return wide;
+}
+
+bool IsStandardOutput(HANDLE handle)
+{
+    return reinterpret_cast<uintptr_t>(handle) == kStandardOutputHandle &&
+           Platform().output != OutputTarget::None;
+}
+
 } // namespace
 
 RegistryValue TextValue(const std::string& text)
@@ -319,6 +407,37 @@ std::vector<std::string> OpenHandles()
 bool NameTheSameFileOnDisk(const std::string& firstPath, const std::string& secondPath)
 {
     return NormalizePath(firstPath) == NormalizePath(secondPath);
+}
+
+void SetStandardOutput(OutputTarget target, size_t limitPerCall)
+{
+    Platform().output = target;
+    Platform().outputLimitPerCall = limitPerCall;
+}
+
+void BreakStandardOutput()
+{
+    Platform().outputBroken = true;
+}
+
+void SetAnsiCodePage(UINT codePage)
+{
+    Platform().ansiCodePage = codePage;
+}
+
+const std::vector<WCHAR>& ConsoleOutput()
+{
+    return Platform().consoleOutput;
+}
+
+const std::string& ByteOutput()
+{
+    return Platform().byteOutput;
+}
+
+std::vector<WCHAR> ConvertAnsiText(const std::string& text)
+{
+    return ConvertText(text, Platform().ansiCodePage);
 }
 
 const std::vector<std::string>& Faults()
@@ -698,4 +817,153 @@ LSTATUS WINAPI RegCloseKey(HKEY key)
     }
     Platform().handles.erase(reinterpret_cast<uintptr_t>(key));
     return ERROR_SUCCESS;
+}
+
+HANDLE WINAPI GetStdHandle(DWORD standardHandle)
+{
+    Record("GetStdHandle", {Hex(standardHandle)});
+    if (standardHandle != STD_OUTPUT_HANDLE) {
+        SetError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
+    // A process started without standard handles gets a null handle.
+    if (Platform().output == OutputTarget::None) {
+        return nullptr;
+    }
+    return reinterpret_cast<HANDLE>(kStandardOutputHandle);
+}
+
+BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode)
+{
+    Record("GetConsoleMode", {HandleName(console)});
+    if (mode == nullptr) {
+        Fault("GetConsoleMode: no place for the mode");
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!IsStandardOutput(console) || Platform().output != OutputTarget::Console) {
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *mode = 0x3;  // processed output, wrap at the end of a line
+    return TRUE;
+}
+
+// A write may take fewer than it was given when a limit per call is set; the caller is told how
+// many through the count.
+static DWORD TakeFromWrite(DWORD offered)
+{
+    const size_t limit = Platform().outputLimitPerCall;
+    return limit != 0 && offered > limit ? static_cast<DWORD>(limit) : offered;
+}
+
+BOOL WINAPI WriteConsoleW(HANDLE console, const WCHAR* buffer, DWORD charsToWrite,
+                          LPDWORD charsWritten, LPVOID reserved)
+{
+    State& state = Platform();
+    Record("WriteConsoleW", {HandleName(console), Number(charsToWrite)});
+    if (charsWritten != nullptr) {
+        *charsWritten = 0;
+    }
+    if (buffer == nullptr || reserved != nullptr) {
+        Fault("WriteConsoleW: no text, or a reserved argument set");
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!IsStandardOutput(console) || state.output != OutputTarget::Console) {
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (state.outputBroken) {
+        SetError(ERROR_NO_DATA);
+        return FALSE;
+    }
+    const DWORD taken = TakeFromWrite(charsToWrite);
+    state.consoleOutput.insert(state.consoleOutput.end(), buffer, buffer + taken);
+    if (charsWritten != nullptr) {
+        *charsWritten = taken;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
+                      LPOVERLAPPED overlapped)
+{
+    State& state = Platform();
+    Record("WriteFile", {HandleName(file), Number(bytesToWrite)});
+    if (bytesWritten == nullptr && overlapped == nullptr) {
+        Fault("WriteFile: a write without overlapped record needs the written count");
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (bytesWritten != nullptr) {
+        *bytesWritten = 0;
+    }
+    if (buffer == nullptr && bytesToWrite > 0) {
+        Fault("WriteFile: no bytes");
+        SetError(ERROR_INVALID_USER_BUFFER);
+        return FALSE;
+    }
+    if (!IsStandardOutput(file)) {
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (state.outputBroken) {
+        SetError(ERROR_NO_DATA);
+        return FALSE;
+    }
+    const DWORD taken = TakeFromWrite(bytesToWrite);
+    state.byteOutput.append(static_cast<const char*>(buffer), taken);
+    *bytesWritten = taken;
+    return TRUE;
+}
+
+UINT WINAPI GetACP(void)
+{
+    Record("GetACP", {});
+    return Platform().ansiCodePage;
+}
+
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar)
+{
+    return Platform().ansiCodePage == 932 && IsCodePage932LeadByte(testChar);
+}
+
+// Converts exactly the bytes given (a NUL among them too; -1 means up to and with the
+// terminator). Given no room (0) it tells the room needed; given too little it fails with
+// ERROR_INSUFFICIENT_BUFFER, and what it wrote is not to be used: the stand-in writes junk.
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText,
+                               int multiByteSize, WCHAR* wideText, int wideSize)
+{
+    State& state = Platform();
+    Record("MultiByteToWideChar", {Number(codePage), Hex(flags), Number(static_cast<uint32_t>(
+                                       multiByteSize)), Number(static_cast<uint32_t>(wideSize))});
+    const UINT effective = codePage == CP_ACP ? state.ansiCodePage : codePage;
+    if (effective != state.ansiCodePage && effective != CP_UTF8) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (flags != 0) {
+        SetError(1004L);  // ERROR_INVALID_FLAGS
+        return 0;
+    }
+    if (multiByteText == nullptr || multiByteSize == 0 || multiByteSize < -1 || wideSize < 0 ||
+        (wideSize > 0 && wideText == nullptr)) {
+        Fault("MultiByteToWideChar: bad text or buffer");
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const size_t size = multiByteSize == -1 ? strlen(multiByteText) + 1
+                                            : static_cast<size_t>(multiByteSize);
+    const std::vector<WCHAR> wide = ConvertText(std::string(multiByteText, size), effective);
+    if (wideSize == 0) {
+        return static_cast<int>(wide.size());
+    }
+    if (wide.size() > static_cast<size_t>(wideSize)) {
+        std::fill(wideText, wideText + wideSize, static_cast<WCHAR>(0xCCCC));
+        SetError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::copy(wide.begin(), wide.end(), wideText);
+    return static_cast<int>(wide.size());
 }

@@ -100,6 +100,18 @@ SCENARIOS = [
     dict(name="empty Parameter: the application sees its own quoted path",
          ini=class_ini(Parameter=""), devices=["10-3-2005"],
          expect=("start", QUOTED_APPLICATION_PATH)),
+    # "Parameter" is the whole command line, and a program built with the usual C runtime takes
+    # its first word as its own name (argv[0]): "argv" is what the probe's C runtime gave it.
+    dict(name="C runtime split: Parameter without the program's name loses its first word",
+         ini=class_ini(Parameter="-fullscreen"), devices=["10-3-2005"],
+         expect=("start", "-fullscreen"), argv=["-fullscreen"]),
+    dict(name="C runtime split: Parameter with the program's name first",
+         ini=class_ini(Parameter="probe_app.exe -fullscreen"), devices=["10-3-2005"],
+         expect=("start", "probe_app.exe -fullscreen"), argv=["probe_app.exe", "-fullscreen"]),
+    dict(name="C runtime split: a quoted program name holding a blank",
+         ini=class_ini(LaunchApp="my probe.exe", Parameter='"my probe.exe" -fullscreen'),
+         probe_at="my probe.exe", devices=["10-3-2005"],
+         expect=("start", '"my probe.exe" -fullscreen'), argv=["my probe.exe", "-fullscreen"]),
 ]
 
 # Bad input: whatever a machine holds, the gate ends with 0, decides as expected, starts nothing
@@ -200,6 +212,12 @@ def read_probe_records(folder):
                 key, value = raw.split("=", 1)
                 current[key] = value
     return records
+
+
+def recorded_arguments(record):
+    """The arguments the probe's C runtime split its command line into, argv[0] first."""
+    count = int(record.get("argc", "-1"))
+    return [record.get("argv%d" % i) for i in range(count)] if count >= 0 else None
 
 
 def parse_box(output):
@@ -334,6 +352,9 @@ class Suite:
             if wanted_version is not None:
                 expect_equal("Windows version the application saw", wanted_version,
                              record.get("os_version"))
+            if "argv" in scenario:
+                expect_equal("arguments as the application's C runtime split them",
+                             scenario["argv"], recorded_arguments(record))
             if "min_seconds" in scenario:
                 if seconds < scenario["min_seconds"]:
                     raise Failure("the gate ended after %.2f s, before its application (%.1f s)"

@@ -9,6 +9,8 @@
  *   cmdline=<GetCommandLineA(), verbatim>
  *   cwd=<GetCurrentDirectoryA()>
  *   os_version=<major.minor of the Windows version the system reports (RtlGetVersion)>
+ *   argc=<number of arguments, as this program's C runtime split the command line>
+ *   argv0=<the first of them>, argv1=..., one line each
  *   start_unix_ms=<wall clock at start, ms since 1970-01-01 UTC>
  *   start_tick_ms=<GetTickCount64() at start>
  *   end_unix_ms=<wall clock just before exit>
@@ -112,6 +114,7 @@ int main(void)
     int exit_code;
     DWORD cwd_len;
     FILE *rec;
+    int i;
 
     exe_folder(folder, sizeof folder);
     read_control(folder, &sleep_ms, &exit_code);
@@ -126,10 +129,13 @@ int main(void)
     rec = fopen(path, "ab");
     if (!rec)
         return 120;
-    fprintf(rec, "run_begin\npid=%lu\ncmdline_len=%lu\ncmdline=%s\ncwd=%s\nos_version=%s\n"
-                 "start_unix_ms=%llu\nstart_tick_ms=%llu\n",
-            (unsigned long)GetCurrentProcessId(), (unsigned long)strlen(cmdline), cmdline,
-            cwd, version, start_unix, start_tick);
+    fprintf(rec, "run_begin\npid=%lu\ncmdline_len=%lu\ncmdline=%s\ncwd=%s\nos_version=%s\n",
+            (unsigned long)GetCurrentProcessId(), (unsigned long)strlen(cmdline), cmdline, cwd,
+            version);
+    fprintf(rec, "argc=%d\n", __argc);
+    for (i = 0; i < __argc; ++i)
+        fprintf(rec, "argv%d=%s\n", i, __argv[i]);
+    fprintf(rec, "start_unix_ms=%llu\nstart_tick_ms=%llu\n", start_unix, start_tick);
     fflush(rec);
 
     if (sleep_ms)
