@@ -65,6 +65,11 @@ target_link_libraries(LaunchGate PRIVATE gate_logic kernel32 advapi32)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/platform/memory_functions.cpp PROPERTIES
     COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
 
+# The gate runs once and briefly: small code loads faster than fast code.
+foreach(_target gate_logic LaunchGate)
+    target_compile_options(${_target} PRIVATE -Os)
+endforeach()
+
 # Headers show only what Windows XP has, so a newer call does not compile.
 foreach(_target gate_logic LaunchGate)
     target_compile_definitions(${_target} PRIVATE _WIN32_WINNT=0x0501 WINVER=0x0501)
@@ -74,6 +79,11 @@ endforeach()
 # ADVAPI32 alone, the libraries every Windows process has from the system folder.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(_entry _LaunchGateStart)
+    # Nothing unwinds through the gate's frames: no exceptions, no runtime that would. (The
+    # 64-bit build keeps its unwind data, which Windows itself uses there.)
+    foreach(_target gate_logic LaunchGate)
+        target_compile_options(${_target} PRIVATE -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    endforeach()
 else()
     set(_entry LaunchGateStart)
 endif()
