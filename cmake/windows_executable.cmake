@@ -59,15 +59,35 @@ set_source_files_properties(${_resources_in}/app.rc PROPERTIES
 
 add_executable(LaunchGate WIN32 launch_gate/win_main.cpp ${_resources_in}/app.rc)
 target_compile_options(LaunchGate PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-rtti>")
-target_link_libraries(LaunchGate PRIVATE gate_logic setupapi advapi32)
+target_link_libraries(LaunchGate PRIVATE gate_logic kernel32 advapi32)
+# The compiler's own calls of memset and memcpy land in the product's; left as loops, they
+# would be turned into calls of themselves.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/platform/memory_functions.cpp PROPERTIES
+    COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
+
+# The gate runs once and briefly: small code loads faster than fast code.
+foreach(_target gate_logic LaunchGate)
+    target_compile_options(${_target} PRIVATE -Os)
+endforeach()
 
 # Headers show only what Windows XP has, so a newer call does not compile.
 foreach(_target gate_logic LaunchGate)
     target_compile_definitions(${_target} PRIVATE _WIN32_WINNT=0x0501 WINVER=0x0501)
 endforeach()
 
-# Everything the C++ runtime needs goes into the executable: no DLL beyond the system's own.
-target_link_options(LaunchGate PRIVATE -static -static-libgcc -static-libstdc++ -s)
+# No C runtime: the executable starts at its own entry point and imports from KERNEL32 and
+# ADVAPI32 alone, the libraries every Windows process has from the system folder.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(_entry _LaunchGateStart)
+    # Nothing unwinds through the gate's frames: no exceptions, no runtime that would. (The
+    # 64-bit build keeps its unwind data, which Windows itself uses there.)
+    foreach(_target gate_logic LaunchGate)
+        target_compile_options(${_target} PRIVATE -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    endforeach()
+else()
+    set(_entry LaunchGateStart)
+endif()
+target_link_options(LaunchGate PRIVATE -nostdlib -Wl,--entry,${_entry} -s)
 # PE header: OS and subsystem versions; ASLR and DEP; no link time stamp, so that two builds
 # of one source give the same bytes. Stripping keeps .reloc, which ASLR needs on 32-bit.
 target_link_options(LaunchGate PRIVATE

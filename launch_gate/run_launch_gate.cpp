@@ -4,6 +4,7 @@
 #include "launch_gate/program_path.h"
 #include "launch_gate/same_file.h"
 #include "launch_gate/warning_box.h"
+#include "platform/system_library.h"
 #include "platform/win32_api.h"
 
 namespace {
@@ -110,7 +111,10 @@ int RunLaunchGate()
     ReadSetting(settingsPath, "Class", "DISPLAY", className);
     ReadSetting(settingsPath, "DriverDate", "9-27-2005", minimumDate);
 
-    if (CheckInstalledDriver(className, minimumDate) == 0) {
+    const int verdict = CheckInstalledDriver(className, minimumDate);
+    // The check was SETUPAPI's only use.
+    ReleaseSystemLibrary(kSetupApiLibrary);
+    if (verdict == 0) {
         ShowWarning(settingsPath);
         return 0;
     }

@@ -58,14 +58,28 @@ void AddDevice(const GUID& classIdentifier, const Device& device);
 void FailDeviceSet(bool failure);
 
 void SetProcessStartResult(bool succeeds);
-// LoadLibraryA of the box's library fails.
-void FailLibraryLoad(bool failure);
+
+// Libraries: any file in the system folder loads, by its full path; SETUPAPI and USER32 export
+// what the gate uses of them, and KERNEL32 (always loaded) the calls that restrict the library
+// search where the scripted Windows has them. A load of a bare name, which the system would
+// search for, is misuse.
+extern const char kSystemFolder[];
+// What GetSystemDirectoryA reports (kSystemFolder after Reset). `failure` makes it return 0.
+void SetSystemFolder(const std::string& path, bool failure = false);
+// Loading the system library of this file name ("user32.dll") fails.
+void FailLibraryLoad(const std::string& fileName);
+// The loaded library lacks this function.
+void RemoveLibraryFunction(const std::string& function);
+// Which of SetDefaultDllDirectories and SetDllDirectoryA KERNEL32 has (both after Reset).
+void SetLibrarySearchCalls(bool hasSetDefaultDllDirectories, bool hasSetDllDirectory);
 
 const std::vector<Call>& Calls();
 // Calls of one function, in order.
 std::vector<Call> CallsTo(const std::string& function);
-// Names of the handles and keys that are still open.
+// Names of the handles and keys that are still open (libraries aside).
 std::vector<std::string> OpenHandles();
+// File names of the libraries still loaded, once per load not yet freed.
+std::vector<std::string> LoadedLibraries();
 // Misuse the stand-in saw: a bad handle closed, a wrong record size, a short buffer.
 const std::vector<std::string>& Faults();
 

@@ -14,6 +14,7 @@
 namespace win32_standin {
 
 const char kNullArgument[] = "<null>";
+const char kSystemFolder[] = "C:\\WINDOWS\\system32";
 
 namespace {
 
@@ -43,7 +44,13 @@ struct State {
     std::vector<ClassDevice> devices;
     bool deviceSetFailure = false;
     bool processStartSucceeds = true;
-    bool libraryFailure = false;
+    std::string systemFolder = kSystemFolder;
+    bool systemFolderFailure = false;
+    std::vector<std::string> failingLibraries;
+    std::vector<std::string> removedFunctions;
+    bool hasSetDefaultDllDirectories = true;
+    bool hasSetDllDirectory = true;
+    std::map<uintptr_t, std::string> libraryNames;  // by handle, in lower case
     std::vector<Call> calls;
     std::vector<std::string> faults;
     std::map<uintptr_t, OpenHandle> handles;
@@ -374,9 +381,26 @@ void SetProcessStartResult(bool succeeds)
     Platform().processStartSucceeds = succeeds;
 }
 
-void FailLibraryLoad(bool failure)
+void SetSystemFolder(const std::string& path, bool failure)
 {
-    Platform().libraryFailure = failure;
+    Platform().systemFolder = path;
+    Platform().systemFolderFailure = failure;
+}
+
+void FailLibraryLoad(const std::string& fileName)
+{
+    Platform().failingLibraries.push_back(Lower(fileName));
+}
+
+void RemoveLibraryFunction(const std::string& function)
+{
+    Platform().removedFunctions.push_back(function);
+}
+
+void SetLibrarySearchCalls(bool hasSetDefaultDllDirectories, bool hasSetDllDirectory)
+{
+    Platform().hasSetDefaultDllDirectories = hasSetDefaultDllDirectories;
+    Platform().hasSetDllDirectory = hasSetDllDirectory;
 }
 
 const std::vector<Call>& Calls()
@@ -399,7 +423,20 @@ std::vector<std::string> OpenHandles()
 {
     std::vector<std::string> names;
     for (const auto& handle : Platform().handles) {
-        names.push_back(Hex(handle.first));
+        if (handle.second.kind != HandleKind::Library) {
+            names.push_back(Hex(handle.first));
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> LoadedLibraries()
+{
+    std::vector<std::string> names;
+    for (const auto& handle : Platform().handles) {
+        if (handle.second.kind == HandleKind::Library) {
+            names.push_back(Platform().libraryNames[handle.first]);
+        }
     }
     return names;
 }
@@ -612,27 +649,153 @@ BOOL WINAPI CloseHandle(HANDLE object)
     return TRUE;
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
+void WINAPI SetLastError(DWORD errorCode)
 {
-    Record("LoadLibraryA", {Text(fileName)});
-    if (fileName == nullptr || Lower(fileName) != "user32.dll" || Platform().libraryFailure) {
-        SetError(ERROR_FILE_NOT_FOUND);
+    Platform().lastError = errorCode;
+}
+
+// A folder that does not fit comes back as the size it needs, terminator included, with
+// nothing written.
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    const State& state = Platform();
+    Record("GetSystemDirectoryA", {Number(size)});
+    if (state.systemFolderFailure) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const size_t length = state.systemFolder.size();
+    if (length + 1 > size) {
+        return static_cast<UINT>(length + 1);
+    }
+    memcpy(buffer, state.systemFolder.c_str(), length + 1);
+    return static_cast<UINT>(length);
+}
+
+// KERNEL32 is loaded in every process: its handle is not one the program may free.
+static HMODULE const kKernel32Module = reinterpret_cast<HMODULE>(uintptr_t{0x7B600000});
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
+{
+    Record("GetModuleHandleA", {Text(moduleName)});
+    if (moduleName != nullptr && Lower(moduleName) == "kernel32.dll") {
+        return kKernel32Module;
+    }
+    SetError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags)
+{
+    State& state = Platform();
+    Record("LoadLibraryExA", {Text(fileName), Pointer(file), Hex(flags)});
+    if (fileName == nullptr || file != nullptr) {
+        Fault("LoadLibraryExA: no file name, or a file handle, which must be null");
+        SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    return reinterpret_cast<HMODULE>(NewHandle({HandleKind::Library, {}, 0}));
+    const std::string path = fileName;
+    const size_t lastBackslash = path.rfind('\\');
+    const bool absolute = path.size() > 2 && path[1] == ':' && path[2] == '\\';
+    if (!absolute) {
+        Fault("LoadLibraryExA: " + path + " is searched for by name, beside the program first");
+        SetError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    const std::string name = Lower(path.substr(lastBackslash + 1));
+    if (NormalizePath(path.substr(0, lastBackslash)) != NormalizePath(state.systemFolder) ||
+        name.empty() ||
+        std::find(state.failingLibraries.begin(), state.failingLibraries.end(), name) !=
+            state.failingLibraries.end()) {
+        SetError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    const uintptr_t library = NewHandle({HandleKind::Library, {}, 0});
+    state.libraryNames[library] = name;
+    return reinterpret_cast<HMODULE>(library);
+}
+
+// The functions found only through GetProcAddress: those of the libraries the gate loads and
+// KERNEL32's calls that restrict the library search.
+namespace exported {
+BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags);
+BOOL WINAPI SetDllDirectoryA(LPCSTR pathName);
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR className, LPGUID classGuidList,
+                                       DWORD classGuidListSize, PDWORD requiredSize);
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
+                                     DWORD flags);
+BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO deviceInfoSet, DWORD memberIndex,
+                                  PSP_DEVINFO_DATA deviceInfoData);
+HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
+                                 DWORD scope, DWORD hwProfile, DWORD keyType, REGSAM samDesired);
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet);
+} // namespace exported
+
+template <typename Function>
+static FARPROC Address(Function function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
+}
+
+static FARPROC FindExport(const std::string& library, const std::string& name)
+{
+    const State& state = Platform();
+    if (std::find(state.removedFunctions.begin(), state.removedFunctions.end(), name) !=
+        state.removedFunctions.end()) {
+        return nullptr;
+    }
+    if (library == "kernel32.dll") {
+        if (name == "SetDefaultDllDirectories" && state.hasSetDefaultDllDirectories) {
+            return Address(&exported::SetDefaultDllDirectories);
+        }
+        if (name == "SetDllDirectoryA" && state.hasSetDllDirectory) {
+            return Address(&exported::SetDllDirectoryA);
+        }
+    } else if (library == "user32.dll") {
+        if (name == "MessageBoxA") {
+            return Address(&exported::MessageBoxA);
+        }
+    } else if (library == "setupapi.dll") {
+        if (name == "SetupDiClassGuidsFromNameA") {
+            return Address(&exported::SetupDiClassGuidsFromNameA);
+        }
+        if (name == "SetupDiGetClassDevsA") {
+            return Address(&exported::SetupDiGetClassDevsA);
+        }
+        if (name == "SetupDiEnumDeviceInfo") {
+            return Address(&exported::SetupDiEnumDeviceInfo);
+        }
+        if (name == "SetupDiOpenDevRegKey") {
+            return Address(&exported::SetupDiOpenDevRegKey);
+        }
+        if (name == "SetupDiDestroyDeviceInfoList") {
+            return Address(&exported::SetupDiDestroyDeviceInfoList);
+        }
+    }
+    return nullptr;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName)
 {
     Record("GetProcAddress", {HandleName(module), Text(procName)});
-    if (FindHandle(module, HandleKind::Library) == nullptr) {
+    const OpenHandle* library = FindHandle(module, HandleKind::Library);
+    if (module != kKernel32Module && library == nullptr) {
         Fault("GetProcAddress: not a loaded library");
+        SetError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (procName == nullptr || std::string(procName) != "MessageBoxA") {
-        return nullptr;
+    const FARPROC address =
+        procName == nullptr
+            ? nullptr
+            : FindExport(library == nullptr
+                             ? std::string("kernel32.dll")
+                             : Platform().libraryNames[reinterpret_cast<uintptr_t>(module)],
+                         procName);
+    if (address == nullptr) {
+        SetError(ERROR_PROC_NOT_FOUND);
     }
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(&MessageBoxA));
+    return address;
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module)
@@ -643,6 +806,20 @@ BOOL WINAPI FreeLibrary(HMODULE module)
         return FALSE;
     }
     Platform().handles.erase(reinterpret_cast<uintptr_t>(module));
+    return TRUE;
+}
+
+namespace exported {
+
+BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags)
+{
+    Record("SetDefaultDllDirectories", {Hex(directoryFlags)});
+    return TRUE;
+}
+
+BOOL WINAPI SetDllDirectoryA(LPCSTR pathName)
+{
+    Record("SetDllDirectoryA", {Text(pathName)});
     return TRUE;
 }
 
@@ -763,6 +940,8 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet)
     Platform().handles.erase(reinterpret_cast<uintptr_t>(deviceInfoSet));
     return TRUE;
 }
+
+} // namespace exported
 
 // The data comes back exactly as stored, terminator or not. A buffer too small gets
 // ERROR_MORE_DATA and the needed size, and its contents are undefined: the stand-in fills it

@@ -15,6 +15,7 @@
 #include "driver_check/driver_date.h"
 #include "driver_check/driver_probe.h"
 #include "fuzz_input.h"
+#include "platform/system_library.h"
 #include "standin.h"
 
 namespace {
@@ -151,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         AddDevice(displayClass, device);
     }
     const int probeVerdict = CheckInstalledDriver("DISPLAY", minimumCopy.get());
+    ReleaseSystemLibrary(kSetupApiLibrary);  // as the run sequence does after the check
     const int probeExpected = ModelDeviceVerdict(stored.back(), minimum);
     if (probeVerdict != probeExpected) {
         fprintf(stderr, "CheckInstalledDriver against \"%s\", last stored value %zu bytes: %d, "

@@ -89,7 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Reset();
     SetModulePath(modulePath, pathFails);
     SetProcessStartResult(!startFails);
-    FailLibraryLoad(libraryFails);
+    if (libraryFails) {
+        FailLibraryLoad("user32.dll");
+    }
     FailDeviceSet(deviceSetFails);
 
     std::string folder;
@@ -144,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(!NameTheSameFileOnDisk(application, modulePath), "the gate started itself");
     }
     Require(OpenHandles().empty(), "a handle or key left open");
+    Require(LoadedLibraries().empty(), "a library left loaded");
     for (const std::string& fault : Faults()) {
         fprintf(stderr, "platform misuse: %s\n", fault.c_str());
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_library.h"
 #include "standin_fixture.h"
 
 namespace {
@@ -14,12 +15,28 @@ using namespace win32_standin;
 const GUID kDisplayClass = MakeGuid(0x4D36E968);
 const char kMinimum[] = "9-27-2005";
 
+// The run sequence releases SETUPAPI after the check; here each check is followed by that
+// release, so that every case starts without it.
 class DriverProbeTest : public StandinTest {
 protected:
     void SetUp() override
     {
+        ReleaseSystemLibrary(kSetupApiLibrary);
         StandinTest::SetUp();
         AddDeviceClass("Display", {kDisplayClass});
+    }
+
+    void TearDown() override
+    {
+        ReleaseSystemLibrary(kSetupApiLibrary);
+        StandinTest::TearDown();
+    }
+
+    // A fresh platform for the next case, which a new run would find without SETUPAPI loaded.
+    static void Reset()
+    {
+        ReleaseSystemLibrary(kSetupApiLibrary);
+        win32_standin::Reset();
     }
 
     static void AddDevicesWithDates(const std::vector<std::string>& dates)

@@ -95,35 +95,73 @@ TEST_F(RunLaunchGateTest, FailShowsTheWarningAndReadsNeitherApplicationNorParame
                                         "Warning", "0x0"}));
 }
 
-// The box's library is loaded only to show a box, and released after it.
-TEST_F(RunLaunchGateTest, BoxLibraryIsLoadedOnlyForTheBox)
+// Each system library is loaded from the system folder when first needed and released as soon
+// as the run is done with it: SETUPAPI before the box or the start, USER32 and the libraries
+// the box needs right after the box.
+TEST_F(RunLaunchGateTest, SystemLibrariesAreLoadedWhenNeededAndReleasedBeforeTheRunGoesOn)
 {
+    const std::vector<std::string> boxLibraries = {"win32u.dll", "gdi32.dll", "imm32.dll",
+                                                   "uxtheme.dll", "combase.dll", "ole32.dll",
+                                                   "msimg32.dll", "user32.dll"};
     GiveFailingDisplay();
     EXPECT_EQ(RunLaunchGate(), 0);
-    std::vector<std::string> boxCalls;
-    for (const std::string& name : CalledFunctions()) {
-        if (name == "LoadLibraryA" || name == "GetProcAddress" || name == "MessageBoxA" ||
-            name == "FreeLibrary") {
-            boxCalls.push_back(name);
-        }
-    }
-    EXPECT_EQ(boxCalls, (std::vector<std::string>{"LoadLibraryA", "GetProcAddress", "MessageBoxA",
-                                                  "FreeLibrary"}));
-    EXPECT_EQ(CallsTo("LoadLibraryA").at(0).arguments.at(0), "user32.dll");
+    std::vector<std::string> expected = {"setupapi.dll"};
+    expected.insert(expected.end(), boxLibraries.begin(), boxLibraries.end());
+    EXPECT_EQ(LoadedLibraryNames(), expected);
+    EXPECT_LT(IndexOfCall("FreeLibrary", 0), IndexOfCall("LoadLibraryExA", 1));
+    EXPECT_LT(IndexOfCall("MessageBoxA", 0), IndexOfCall("FreeLibrary", 1));
 
     Reset();
     SetUp();
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\n");
     GivePassingDisplay();
     EXPECT_EQ(RunLaunchGate(), 0);
-    EXPECT_TRUE(CallsTo("LoadLibraryA").empty());
+    EXPECT_EQ(LoadedLibraryNames(), std::vector<std::string>{"setupapi.dll"});
+    EXPECT_LT(IndexOfCall("FreeLibrary", 0), IndexOfCall("CreateProcessA", 0));
+}
 
-    Reset();
-    SetUp();
-    GiveFailingDisplay();
-    FailLibraryLoad(true);
-    EXPECT_EQ(RunLaunchGate(), 0);
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    EXPECT_TRUE(CallsTo("CreateProcessA").empty());
+// Without USER32 there is no box, as without the box's function; nothing is started either.
+TEST_F(RunLaunchGateTest, NoBoxWithoutItsLibraryOrFunction)
+{
+    for (bool libraryMissing : {true, false}) {
+        Reset();
+        SetUp();
+        WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\n");
+        GiveFailingDisplay();
+        if (libraryMissing) {
+            FailLibraryLoad("user32.dll");
+        } else {
+            RemoveLibraryFunction("MessageBoxA");
+        }
+        EXPECT_EQ(RunLaunchGate(), 0);
+        EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+        EXPECT_TRUE(CallsTo("CreateProcessA").empty());
+    }
+}
+
+// SETUPAPI that cannot be loaded or lacks a function the probe uses gives no device set, which
+// fails the check: the box is shown, nothing is started.
+TEST_F(RunLaunchGateTest, WithoutAUsableSetupLibraryTheCheckFails)
+{
+    const std::vector<std::string> missing = {
+        "setupapi.dll", "SetupDiClassGuidsFromNameA", "SetupDiGetClassDevsA",
+        "SetupDiEnumDeviceInfo", "SetupDiOpenDevRegKey", "SetupDiDestroyDeviceInfoList"};
+    for (const std::string& what : missing) {
+        Reset();
+        SetUp();
+        WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\nMessage=old\n");
+        GivePassingDisplay();
+        if (what == "setupapi.dll") {
+            FailLibraryLoad(what);
+        } else {
+            RemoveLibraryFunction(what);
+        }
+        EXPECT_EQ(RunLaunchGate(), 0);
+        EXPECT_TRUE(CallsTo("SetupDiGetClassDevsA").empty()) << what;
+        EXPECT_TRUE(CallsTo("CreateProcessA").empty()) << what;
+        ASSERT_EQ(CallsTo("MessageBoxA").size(), 1u) << what;
+        EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments.at(1), "old");
+    }
 }
 
 TEST_F(RunLaunchGateTest, FileWithOnlyApplicationAndParameterUsesTheDefaultCheck)
