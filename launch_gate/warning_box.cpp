@@ -10,17 +10,19 @@ typedef int(WINAPI* MessageBoxFunction)(HWND, LPCSTR, LPCSTR, UINT);
 
 // The box's library is loaded only here, when a box is shown: a run that passes the check
 // never pays for loading the GUI libraries.
-void ShowWarningBox(const char* text)
+int ShowWarningBox(const char* text, UINT style)
 {
     HMODULE user32 = LoadLibraryA("user32.dll");
     if (user32 == nullptr) {
-        return;
+        return 0;
     }
+    int pressed = 0;
     const FARPROC address = GetProcAddress(user32, "MessageBoxA");
     if (address != nullptr) {
         const MessageBoxFunction showMessageBox = reinterpret_cast<MessageBoxFunction>(
             reinterpret_cast<void (*)(void)>(address));
-        showMessageBox(nullptr, text, "Warning", MB_OK);
+        pressed = showMessageBox(nullptr, text, "Warning", style);
     }
     FreeLibrary(user32);
+    return pressed;
 }

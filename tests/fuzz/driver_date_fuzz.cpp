@@ -150,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         device.driverValues["DriverDate"] = RawValue(types[i], stored[i]);
         AddDevice(displayClass, device);
     }
-    const int probeVerdict = CheckInstalledDriver("DISPLAY", minimumCopy.get());
+    const int probeVerdict =
+        CheckInstalledDriver("DISPLAY", "", minimumCopy.get(), kDecideByLastDevice);
     const int probeExpected = ModelDeviceVerdict(stored.back(), minimum);
     if (probeVerdict != probeExpected) {
         fprintf(stderr, "CheckInstalledDriver against \"%s\", last stored value %zu bytes: %d, "
