@@ -64,10 +64,17 @@ int main(int argc, char** argv)
                                  settings.c_str());
         GetPrivateProfileStringA("ZELCHECK", "DriverDate", "9-27-2005", value, sizeof value,
                                  settings.c_str());
+        GetPrivateProfileStringA("ZELCHECK", "Enumerator", "", value, sizeof value,
+                                 settings.c_str());
+        GetPrivateProfileStringA("ZELCHECK", "Devices", "Last", value, sizeof value,
+                                 settings.c_str());
     });
     int verdict = 0;
     TimePhase("walk", repetitions,
-              [&] { verdict = CheckInstalledDriver(className.c_str(), "9-27-2005"); });
+              [&] {
+                  verdict = CheckInstalledDriver(className.c_str(), "", "9-27-2005",
+                                                 kDecideByLastDevice);
+              });
     TimePhase("start_and_wait", repetitions, [&] {
         char commandLine[] = "-x 1";
         STARTUPINFOA startup = {};

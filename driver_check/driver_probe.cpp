@@ -70,18 +70,19 @@ bool ReadDeviceDriverDate(HDEVINFO devices, SP_DEVINFO_DATA& device,
 
 } // namespace
 
-int CheckInstalledDriver(const char* className, const char* minimumDate)
+void WalkClassDevices(const char* className, const char* enumerator, const char* minimumDate,
+                      DeviceVerdicts& verdicts)
 {
     GUID classIdentifier = {};
     if (!FindClassIdentifier(className, classIdentifier)) {
-        return 0;
+        return;
     }
-    HDEVINFO devices = SetupDiGetClassDevsA(&classIdentifier, nullptr, nullptr, DIGCF_PRESENT);
+    const char* enumeratorOrAll = enumerator[0] == '\0' ? nullptr : enumerator;
+    HDEVINFO devices =
+        SetupDiGetClassDevsA(&classIdentifier, enumeratorOrAll, nullptr, DIGCF_PRESENT);
     if (devices == INVALID_HANDLE_VALUE) {
-        return 0;
+        return;
     }
-
-    int verdict = 0;
     for (DWORD index = 0;; ++index) {
         SP_DEVINFO_DATA device = {};
         device.cbSize = sizeof(device);
@@ -89,10 +90,18 @@ int CheckInstalledDriver(const char* className, const char* minimumDate)
             break;
         }
         char driverDate[kDriverDateCapacity];
-        verdict = ReadDeviceDriverDate(devices, device, driverDate)
-                      ? MeetsMinimumDate(driverDate, minimumDate)
-                      : 0;
+        AddDeviceVerdict(verdicts, ReadDeviceDriverDate(devices, device, driverDate)
+                                       ? MeetsMinimumDate(driverDate, minimumDate)
+                                       : 0);
     }
     SetupDiDestroyDeviceInfoList(devices);
-    return verdict;
+}
+
+int CheckInstalledDriver(const char* className, const char* enumerator, const char* minimumDate,
+                         DeviceRule rule)
+{
+    DeviceVerdicts verdicts;
+    StartDeviceVerdicts(rule, verdicts);
+    WalkClassDevices(className, enumerator, minimumDate, verdicts);
+    return DecideDeviceVerdicts(verdicts);
 }

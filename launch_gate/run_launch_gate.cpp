@@ -1,5 +1,6 @@
 #include "launch_gate/run_launch_gate.h"
 
+#include "driver_check/device_rule.h"
 #include "driver_check/driver_probe.h"
 #include "launch_gate/program_path.h"
 #include "launch_gate/same_file.h"
@@ -58,11 +59,19 @@ bool FindProgramFolder(TextField& programPath, TextField& programFolder)
     return RemoveFileName(programFolder);
 }
 
-void ShowWarning(const TextField& settingsPath)
+// Shows the warning. Returns true only when the publisher lets the user start anyway and the
+// user pressed Yes; a box that could not be shown counts as No.
+bool WarnAndAskToStartAnyway(const TextField& settingsPath)
 {
     TextField message = {};
+    TextField startAnyway = {};
     ReadSetting(settingsPath, "Message", "", message);
-    ShowWarningBox(message);
+    ReadSetting(settingsPath, "StartAnyway", "0", startAnyway);
+    if (startAnyway[0] == '1' && startAnyway[1] == '\0') {
+        return ShowWarningBox(message, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    }
+    ShowWarningBox(message, MB_OK);
+    return false;
 }
 
 void StartApplicationAndWait(const TextField& programPath, const TextField& programFolder,
@@ -108,14 +117,18 @@ int RunLaunchGate()
 
     TextField className = {};
     TextField minimumDate = {};
+    TextField enumerator = {};
+    TextField deviceRule = {};
     ReadSetting(settingsPath, "Class", "DISPLAY", className);
     ReadSetting(settingsPath, "DriverDate", "9-27-2005", minimumDate);
+    ReadSetting(settingsPath, "Enumerator", "", enumerator);
+    ReadSetting(settingsPath, "Devices", "Last", deviceRule);
 
-    const int verdict = CheckInstalledDriver(className, minimumDate);
+    const int verdict =
+        CheckInstalledDriver(className, enumerator, minimumDate, ReadDeviceRule(deviceRule));
     // The check was SETUPAPI's only use.
     ReleaseSystemLibrary(kSetupApiLibrary);
-    if (verdict == 0) {
-        ShowWarning(settingsPath);
+    if (verdict == 0 && !WarnAndAskToStartAnyway(settingsPath)) {
         return 0;
     }
     if (haveProgramFolder) {

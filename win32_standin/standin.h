@@ -22,6 +22,8 @@ struct RegistryValue {
 struct Device {
     bool present = true;
     bool hasDriverKey = true;
+    // The Plug and Play enumerator that lists the device, matched without regard to case.
+    std::string enumerator = "PCI";
     // Values of the device's own driver key, by name (looked up without regard to case).
     std::map<std::string, RegistryValue> driverValues;
 };
@@ -72,6 +74,18 @@ void FailLibraryLoad(const std::string& fileName);
 void RemoveLibraryFunction(const std::string& function);
 // Which of SetDefaultDllDirectories and SetDllDirectoryA KERNEL32 has (both after Reset).
 void SetLibrarySearchCalls(bool hasSetDefaultDllDirectories, bool hasSetDllDirectory);
+
+// What the user does with a message box: press its default button, press Yes, press No, or the
+// box cannot be shown at all (MessageBoxA returns 0). A button the box does not have cannot be
+// pressed: the default button is pressed instead.
+enum class BoxAnswer { DefaultButton, Yes, No, CannotShow };
+void SetBoxAnswer(BoxAnswer answer);
+
+// What GetPrivateProfileStringA hands back for this key with a field of `capacity` bytes, without
+// recording a call.
+std::string ProfileValue(const std::string& fileName, const std::string& section,
+                         const std::string& key, const std::string& defaultValue,
+                         size_t capacity);
 
 const std::vector<Call>& Calls();
 // Calls of one function, in order.

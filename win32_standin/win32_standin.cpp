@@ -51,6 +51,7 @@ struct State {
     bool hasSetDefaultDllDirectories = true;
     bool hasSetDllDirectory = true;
     std::map<uintptr_t, std::string> libraryNames;  // by handle, in lower case
+    BoxAnswer boxAnswer = BoxAnswer::DefaultButton;
     std::vector<Call> calls;
     std::vector<std::string> faults;
     std::map<uintptr_t, OpenHandle> handles;
@@ -403,6 +404,26 @@ void SetLibrarySearchCalls(bool hasSetDefaultDllDirectories, bool hasSetDllDirec
     Platform().hasSetDllDirectory = hasSetDllDirectory;
 }
 
+void SetBoxAnswer(BoxAnswer answer)
+{
+    Platform().boxAnswer = answer;
+}
+
+std::string ProfileValue(const std::string& fileName, const std::string& section,
+                         const std::string& key, const std::string& defaultValue,
+                         size_t capacity)
+{
+    std::string value;
+    const auto file = Platform().files.find(NormalizePath(fileName));
+    if (file == Platform().files.end() || !FindProfileValue(file->second, section, key, value)) {
+        value = defaultValue;
+        const size_t last = value.find_last_not_of(' ');
+        value.erase(last == std::string::npos ? 0 : last + 1);
+    }
+    value = value.substr(0, strnlen(value.c_str(), value.size()));
+    return capacity == 0 ? std::string() : value.substr(0, capacity - 1);
+}
+
 const std::vector<Call>& Calls()
 {
     return Platform().calls;
@@ -529,19 +550,11 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR def
     if (size == 0) {
         return 0;
     }
-    std::string value;
-    const auto file = Platform().files.find(NormalizePath(fileName));
-    if (file == Platform().files.end() ||
-        !FindProfileValue(file->second, appName, keyName, value)) {
-        value = defaultValue == nullptr ? std::string() : std::string(defaultValue);
-        const size_t last = value.find_last_not_of(' ');
-        value.erase(last == std::string::npos ? 0 : last + 1);
-    }
-    value = value.substr(0, strnlen(value.c_str(), value.size()));
-    const size_t copied = std::min<size_t>(value.size(), size - 1);
-    memcpy(returnedString, value.data(), copied);
-    returnedString[copied] = '\0';
-    return static_cast<DWORD>(copied);
+    const std::string value = ProfileValue(fileName, appName, keyName,
+                                           defaultValue == nullptr ? "" : defaultValue, size);
+    memcpy(returnedString, value.data(), value.size());
+    returnedString[value.size()] = '\0';
+    return static_cast<DWORD>(value.size());
 }
 
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
@@ -823,10 +836,31 @@ BOOL WINAPI SetDllDirectoryA(LPCSTR pathName)
     return TRUE;
 }
 
+// Only the buttons the stand-in knows are modelled: OK alone, or Yes and No with either one the
+// default. Any other style is a fault here, since the program shows no other.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     Record("MessageBoxA", {Pointer(owner), Text(text), Text(caption), Hex(type)});
-    return IDOK;
+    const BoxAnswer answer = Platform().boxAnswer;
+    if (type != MB_OK && type != MB_YESNO && type != (MB_YESNO | MB_DEFBUTTON2)) {
+        Fault("MessageBoxA: a style the program never shows");
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (answer == BoxAnswer::CannotShow) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (type == MB_OK) {
+        return IDOK;
+    }
+    if (answer == BoxAnswer::Yes) {
+        return IDYES;
+    }
+    if (answer == BoxAnswer::No) {
+        return IDNO;
+    }
+    return (type & MB_DEFBUTTON2) != 0 ? IDNO : IDYES;
 }
 
 BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR className, LPGUID classGuidList,
@@ -867,10 +901,22 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HW
         SetError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
+    // An enumerator is known when it lists any device at all, of any class.
+    const std::string wantedEnumerator = enumerator == nullptr ? "" : Lower(enumerator);
+    bool enumeratorKnown = enumerator == nullptr;
+    for (const ClassDevice& candidate : state.devices) {
+        enumeratorKnown =
+            enumeratorKnown || Lower(candidate.device.enumerator) == wantedEnumerator;
+    }
+    if (!enumeratorKnown) {
+        SetError(ERROR_INVALID_DATA);
+        return INVALID_HANDLE_VALUE;
+    }
     OpenHandle set{HandleKind::DeviceSet, {}, 0};
     for (size_t i = 0; i < state.devices.size(); ++i) {
         const ClassDevice& candidate = state.devices[i];
         if (SameGuid(candidate.classIdentifier, *classGuid) &&
+            (enumerator == nullptr || Lower(candidate.device.enumerator) == wantedEnumerator) &&
             (candidate.device.present || (flags & DIGCF_PRESENT) == 0)) {
             set.devices.push_back(i);
         }

@@ -46,13 +46,18 @@ ini="$dir/detail.ini"
 if [ -f "$ini" ]; then
   text=$(tr -d '\r' <"$ini")
   grep -qx '\[ZELCHECK\]' <<<"$text" || fail "detail.ini" "a [ZELCHECK] section" "none"
-  for key in Class DriverDate Message LaunchApp Parameter; do
+  for key in Class DriverDate Enumerator Devices Message StartAnyway LaunchApp Parameter; do
     grep -q "^$key=" <<<"$text" || fail "detail.ini" "a $key= line" "none"
     grep -q "^; $key - " <<<"$text" || fail "detail.ini" "a comment explaining $key" "none"
   done
   grep -qx 'Class=DISPLAY' <<<"$text" || fail "detail.ini" "Class=DISPLAY (the default)" "$(grep '^Class=' <<<"$text")"
   grep -qx 'DriverDate=9-27-2005' <<<"$text" ||
     fail "detail.ini" "DriverDate=9-27-2005 (the default)" "$(grep '^DriverDate=' <<<"$text")"
+  # The keys that change the decision ship at their defaults: the sample decides as before.
+  for line in 'Enumerator=' 'Devices=Last' 'StartAnyway=0'; do
+    grep -qx "$line" <<<"$text" ||
+      fail "detail.ini" "$line (the default)" "$(grep "^${line%%=*}=" <<<"$text")"
+  done
 fi
 readme="$dir/README.txt"
 if [ -f "$readme" ]; then

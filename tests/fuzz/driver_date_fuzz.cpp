@@ -151,7 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         device.driverValues["DriverDate"] = RawValue(types[i], stored[i]);
         AddDevice(displayClass, device);
     }
-    const int probeVerdict = CheckInstalledDriver("DISPLAY", minimumCopy.get());
+    const int probeVerdict =
+        CheckInstalledDriver("DISPLAY", "", minimumCopy.get(), kDecideByLastDevice);
     ReleaseSystemLibrary(kSetupApiLibrary);  // as the run sequence does after the check
     const int probeExpected = ModelDeviceVerdict(stored.back(), minimum);
     if (probeVerdict != probeExpected) {

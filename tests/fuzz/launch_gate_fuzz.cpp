@@ -1,8 +1,12 @@
 // Fuzzes the whole run on the Win32 stand-in. The input becomes the program path, the settings
 // file, the device classes, the devices with their driver values (any type, terminated or not,
-// any length) and what a process start returns. Whatever they hold, the run must end with 0,
-// start at most one process and only one inside the program's folder, show at most one box and
-// never both a box and a start, close everything it opened and never misuse the platform.
+// any length) under several enumerators, the keys "Enumerator", "Devices" and "StartAnyway"
+// (any bytes), what a process start returns and which button the user presses. Whatever they
+// hold, the run must end with 0, start at most one process and only one inside the program's
+// folder, show at most one box and start after it only on Yes, read the keys in their order,
+// close everything it opened and never misuse the platform; and the verdict must be the one the
+// target's own model of the walk and the device rules gives (each device's date compared by the
+// product's MeetsMinimumDate, which driver_date_fuzz checks against a model of its own).
 //
 // Input strings, in order:
 //   flags: characters 0-3 are switches ("1" = on): the process start fails, the program path
@@ -14,15 +18,21 @@
 //   the number of classes (0-3), then for each class its name and its identifiers (one per
 //     character: 1-3 a fixed identifier, 0 the all-zero one);
 //   the number of devices (0-5), then for each device its flags (class identifier as above,
-//     "1" = not present, "1" = no driver key, number of values 0-3) and for each value its name,
-//     its type (decimal) and its bytes.
+//     "1" = not present, "1" = no driver key, number of values 0-3, enumerator 0-3: PCI, ROOT,
+//     SWD, USB) and for each value its name, its type (decimal) and its bytes;
+//   the keys' flags: character 0 says which keys are written at the end of the settings file
+//     (a digit 0-7, the sum of 1 for Enumerator, 2 for Devices, 4 for StartAnyway), character 1
+//     the user's answer to a box (0 its default button, 1 Yes, 2 No, 3 the box cannot be shown);
+//   then the values of Enumerator, Devices and StartAnyway.
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
 
+#include "driver_check/driver_date.h"
 #include "fuzz_input.h"
 #include "launch_gate/run_launch_gate.h"
 #include "standin.h"
@@ -38,6 +48,99 @@ const size_t kMaximumName = 40;
 const size_t kMaximumValue = 300;
 // The program's room for a path, terminator included.
 const size_t kPathRoom = 260;
+const size_t kDriverDateRoom = 64;
+const char* const kEnumerators[] = {"PCI", "ROOT", "SWD", "USB"};
+
+struct ClassModel {
+    std::string name;
+    std::vector<GUID> identifiers;
+};
+
+struct DeviceModel {
+    GUID identifier;
+    Device device;
+};
+
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+bool SameIdentifier(const GUID& a, const GUID& b)
+{
+    return memcmp(&a, &b, sizeof(GUID)) == 0;
+}
+
+// One device's verdict: its first value named "DriverDate" in any case, read into 64 bytes, its
+// text measured up to the first NUL within them.
+int ModelDeviceVerdict(const Device& device, const std::string& minimum)
+{
+    if (!device.hasDriverKey) {
+        return 0;
+    }
+    for (const auto& value : device.driverValues) {
+        if (LowerAscii(value.first) != "driverdate") {
+            continue;
+        }
+        const std::vector<uint8_t>& bytes = value.second.bytes;
+        const std::string text(bytes.begin(), bytes.end());
+        const std::string date = CText(text);
+        if (bytes.size() > kDriverDateRoom || date.size() >= kDriverDateRoom) {
+            return 0;
+        }
+        return MeetsMinimumDate(date.c_str(), minimum.c_str());
+    }
+    return 0;
+}
+
+// The verdict the whole walk should give: the class's first identifier, the present devices of
+// it that the enumerator lists (one that lists no device at all is unknown: nothing), combined
+// by the rule the "Devices" value names.
+int ModelVerdict(const std::vector<ClassModel>& classes, const std::vector<DeviceModel>& devices,
+                 bool deviceSetFails, const std::string& className, const std::string& enumerator,
+                 const std::string& minimum, const std::string& rule)
+{
+    std::vector<GUID> identifiers;
+    for (const ClassModel& c : classes) {
+        if (LowerAscii(c.name) == LowerAscii(className)) {
+            identifiers.insert(identifiers.end(), c.identifiers.begin(), c.identifiers.end());
+        }
+    }
+    if (identifiers.empty() || SameIdentifier(identifiers[0], GUID{}) || deviceSetFails) {
+        return 0;
+    }
+    bool enumeratorKnown = enumerator.empty();
+    for (const DeviceModel& d : devices) {
+        enumeratorKnown = enumeratorKnown || LowerAscii(d.device.enumerator) == LowerAscii(enumerator);
+    }
+    if (!enumeratorKnown) {
+        return 0;
+    }
+    std::vector<int> verdicts;
+    for (const DeviceModel& d : devices) {
+        if (SameIdentifier(d.identifier, identifiers[0]) && d.device.present &&
+            (enumerator.empty() ||
+             LowerAscii(d.device.enumerator) == LowerAscii(enumerator))) {
+            verdicts.push_back(ModelDeviceVerdict(d.device, minimum));
+        }
+    }
+    if (verdicts.empty()) {
+        return 0;
+    }
+    int any = 0;
+    int all = 1;
+    for (int v : verdicts) {
+        any |= v;
+        all &= v;
+    }
+    const std::string lowerRule = LowerAscii(rule);
+    return lowerRule == "any" ? any : lowerRule == "all" ? all : verdicts.back();
+}
 
 GUID IdentifierFor(const std::string& token, size_t index)
 {
@@ -105,6 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const unsigned classCount = Choice(input.ConsumeRandomLengthString(2), 0, 4);
+    std::vector<ClassModel> classes;
     for (unsigned i = 0; i < classCount; ++i) {
         const std::string name = input.ConsumeRandomLengthString(kMaximumName);
         const std::string identifierToken = input.ConsumeRandomLengthString(4);
@@ -113,30 +217,100 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             identifiers.push_back(IdentifierFor(identifierToken, j));
         }
         AddDeviceClass(name, identifiers);
+        classes.push_back(ClassModel{name, identifiers});
     }
 
     const unsigned deviceCount = Choice(input.ConsumeRandomLengthString(2), 0, 6);
+    std::vector<DeviceModel> devices;
     for (unsigned i = 0; i < deviceCount; ++i) {
         const std::string deviceFlags = input.ConsumeRandomLengthString(6);
         Device device;
         device.present = Choice(deviceFlags, 1, 2) == 0;
         device.hasDriverKey = Choice(deviceFlags, 2, 2) == 0;
         const unsigned valueCount = Choice(deviceFlags, 3, 4);
+        device.enumerator = kEnumerators[Choice(deviceFlags, 4, 4)];
         for (unsigned j = 0; j < valueCount; ++j) {
             const std::string name = input.ConsumeRandomLengthString(kMaximumName);
             const DWORD type = ReadType(input.ConsumeRandomLengthString(12));
             device.driverValues[name] = RawValue(type, input.ConsumeRandomLengthString(kMaximumValue));
         }
         AddDevice(IdentifierFor(deviceFlags, 0), device);
+        devices.push_back(DeviceModel{IdentifierFor(deviceFlags, 0), device});
+    }
+
+    const std::string keyFlags = input.ConsumeRandomLengthString(4);
+    const unsigned keysWritten = Choice(keyFlags, 0, 8);
+    const unsigned answer = Choice(keyFlags, 1, 4);
+    const BoxAnswer answers[] = {BoxAnswer::DefaultButton, BoxAnswer::Yes, BoxAnswer::No,
+                                 BoxAnswer::CannotShow};
+    SetBoxAnswer(answers[answer]);
+    const char* const newKeys[] = {"Enumerator", "Devices", "StartAnyway"};
+    std::string keyLines;
+    for (unsigned k = 0; k < 3; ++k) {
+        const std::string value = input.ConsumeRandomLengthString(kMaximumName);
+        if ((keysWritten & (1u << k)) != 0) {
+            keyLines += std::string(newKeys[k]) + "=" + value + "\n";
+        }
+    }
+    if (settingsPlace != 1 && !keyLines.empty()) {
+        WriteFile(besideProgram, settings + "\n" + keyLines);
     }
 
     Require(RunLaunchGate() == 0, "the run ended with a status other than 0");
 
+    // The values the gate was handed, from the settings file it named, or the defaults when it
+    // read none.
+    const std::vector<Call> reads = CallsTo("GetPrivateProfileStringA");
+    const auto valueOf = [&reads](const char* key, const char* defaultValue) {
+        return reads.empty() ? std::string(defaultValue)
+                             : ProfileValue(reads[0].arguments.at(4), "ZELCHECK", key,
+                                            defaultValue, kPathRoom);
+    };
+    const std::string enumerator = valueOf("Enumerator", "");
+    const int verdict = ModelVerdict(classes, devices, deviceSetFails, valueOf("Class", "DISPLAY"),
+                                     enumerator, valueOf("DriverDate", "9-27-2005"),
+                                     valueOf("Devices", "Last"));
+    const bool asks = valueOf("StartAnyway", "0") == "1";
+    const bool yes = verdict == 0 && asks && !libraryFails && answers[answer] == BoxAnswer::Yes;
+
+    std::vector<std::string> keysRead;
+    for (const Call& read : reads) {
+        keysRead.push_back(read.arguments.at(1));
+    }
+    std::vector<std::string> keysExpected;
+    if (!reads.empty()) {
+        keysExpected = {"Class", "DriverDate", "Enumerator", "Devices"};
+        if (verdict == 0) {
+            keysExpected.push_back("Message");
+            keysExpected.push_back("StartAnyway");
+        }
+        if (verdict == 1 || yes) {
+            keysExpected.push_back("LaunchApp");
+            keysExpected.push_back("Parameter");
+        }
+    }
+    Require(keysRead == keysExpected, "keys read other than in their order on this path");
+
+    const std::vector<Call> deviceSets = CallsTo("SetupDiGetClassDevsA");
+    for (const Call& set : deviceSets) {
+        Require(set.arguments.at(1) == (enumerator.empty() ? kNullArgument : enumerator),
+                "the enumerator handed to the platform is not the one read");
+    }
+
     const std::vector<Call> starts = CallsTo("CreateProcessA");
     const std::vector<Call> boxes = CallsTo("MessageBoxA");
+    const bool warned = !CallsTo("LoadLibraryA").empty();
+    if (verdict != (warned ? 0 : 1)) {
+        fprintf(stderr, "model verdict %d, the gate %s\n", verdict, warned ? "warned" : "passed");
+    }
+    Require(verdict == (warned ? 0 : 1), "the verdict differs from the model's");
     Require(starts.size() <= 1, "more than one process started");
     Require(boxes.size() <= 1, "more than one box shown");
-    Require(starts.empty() || boxes.empty(), "both a box and a process start");
+    Require(boxes.size() == (verdict == 0 && !libraryFails ? 1u : 0u), "a box on the wrong path");
+    if (!boxes.empty()) {
+        Require(boxes[0].arguments.at(3) == (asks ? "0x104" : "0x0"), "the box's buttons");
+    }
+    Require(starts.empty() || verdict == 1 || yes, "a start after a fail without Yes");
     if (!starts.empty()) {
         const std::string& application = starts[0].arguments.at(0);
         Require(haveFolder, "a process start without a trusted program folder");

@@ -15,6 +15,12 @@ using namespace win32_standin;
 const GUID kDisplayClass = MakeGuid(0x4D36E968);
 const char kMinimum[] = "9-27-2005";
 
+// Today's decision: every enumerator, the last device walked decides.
+int CheckLastDevice(const char* className, const char* minimumDate)
+{
+    return CheckInstalledDriver(className, "", minimumDate, kDecideByLastDevice);
+}
+
 // The run sequence releases SETUPAPI after the check; here each check is followed by that
 // release, so that every case starts without it.
 class DriverProbeTest : public StandinTest {
@@ -73,7 +79,7 @@ TEST_F(DriverProbeTest, LastDeviceWalkedDecides)
         Reset();
         AddDeviceClass("DISPLAY", {kDisplayClass});
         AddDevicesWithDates(c.dates);
-        EXPECT_EQ(CheckInstalledDriver("display", kMinimum), c.verdict)
+        EXPECT_EQ(CheckLastDevice("display", kMinimum), c.verdict)
             << c.dates.size() << " devices, last " << (c.dates.empty() ? "-" : c.dates.back());
         EXPECT_TRUE(OpenHandles().empty());
     }
@@ -82,7 +88,7 @@ TEST_F(DriverProbeTest, LastDeviceWalkedDecides)
 TEST_F(DriverProbeTest, CallsThePlatformAsDocumented)
 {
     AddDevicesWithDates({"10-3-2005"});
-    ASSERT_EQ(CheckInstalledDriver("Display", kMinimum), 1);
+    ASSERT_EQ(CheckLastDevice("Display", kMinimum), 1);
 
     const std::vector<std::string> expectedOrder = {
         "SetupDiClassGuidsFromNameA", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
@@ -107,7 +113,7 @@ TEST_F(DriverProbeTest, UnknownClassWalksNothing)
     AddDevicesWithDates({"10-3-2005"});
     AddDeviceClass("Listed without identifiers", {});
     for (const char* name : {"NoSuchClass", "Listed without identifiers", ""}) {
-        EXPECT_EQ(CheckInstalledDriver(name, kMinimum), 0) << name;
+        EXPECT_EQ(CheckLastDevice(name, kMinimum), 0) << name;
     }
     EXPECT_TRUE(CallsTo("SetupDiGetClassDevsA").empty());
 }
@@ -118,7 +124,7 @@ TEST_F(DriverProbeTest, ClassWithSeveralIdentifiersUsesTheFirst)
     AddDeviceClass("Twice", {kDisplayClass, second});
     AddDevice(second, DeviceWithDriverDate("1-1-1999"));
     AddDevicesWithDates({"10-3-2005"});
-    EXPECT_EQ(CheckInstalledDriver("Twice", kMinimum), 1);
+    EXPECT_EQ(CheckLastDevice("Twice", kMinimum), 1);
     EXPECT_EQ(CallsTo("SetupDiGetClassDevsA").at(0).arguments.at(0), "0x4d36e968");
 }
 
@@ -126,7 +132,7 @@ TEST_F(DriverProbeTest, DeviceSetThatCannotBeBuiltFails)
 {
     AddDevicesWithDates({"10-3-2005"});
     FailDeviceSet(true);
-    EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), 0);
+    EXPECT_EQ(CheckLastDevice("Display", kMinimum), 0);
     EXPECT_TRUE(CallsTo("SetupDiEnumDeviceInfo").empty());
 }
 
@@ -138,7 +144,7 @@ TEST_F(DriverProbeTest, ReadsEachDevicesOwnDriverKey)
     absent.present = false;
     AddDevice(kDisplayClass, absent);
     AddDevicesWithDates({"10-3-2005"});
-    EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), 1);
+    EXPECT_EQ(CheckLastDevice("Display", kMinimum), 1);
 
     Reset();
     AddDeviceClass("Display", {kDisplayClass});
@@ -146,7 +152,7 @@ TEST_F(DriverProbeTest, ReadsEachDevicesOwnDriverKey)
     absentNew.present = false;
     AddDevice(kDisplayClass, absentNew);
     AddDevicesWithDates({"1-1-2001"});
-    EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), 0);
+    EXPECT_EQ(CheckLastDevice("Display", kMinimum), 0);
     ASSERT_EQ(CallsTo("SetupDiOpenDevRegKey").size(), 1u);
     EXPECT_EQ(CallsTo("SetupDiOpenDevRegKey")[0].arguments.at(1), "1");  // the present device
 }
@@ -173,7 +179,7 @@ TEST_F(DriverProbeTest, UnreadableDateFailsThatDeviceWithoutInheritingTheLastDat
         AddDeviceClass("Display", {kDisplayClass});
         AddDevicesWithDates({"10-3-2005"});
         AddDevice(kDisplayClass, c.device);
-        EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), 0) << c.what;
+        EXPECT_EQ(CheckLastDevice("Display", kMinimum), 0) << c.what;
         EXPECT_TRUE(OpenHandles().empty()) << c.what;
         EXPECT_TRUE(Faults().empty()) << c.what;
     }
@@ -200,7 +206,7 @@ TEST_F(DriverProbeTest, DateIsMeasuredWithinTheBytesReturned)
         // A first device leaves a passing date in the field that the second must not reuse.
         AddDevicesWithDates({"12-31-2099"});
         AddDevice(kDisplayClass, c.device);
-        EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), c.verdict) << c.what;
+        EXPECT_EQ(CheckLastDevice("Display", kMinimum), c.verdict) << c.what;
     }
 }
 
@@ -209,19 +215,120 @@ TEST_F(DriverProbeTest, ManyDevicesAreAllWalkedAndEveryKeyClosed)
     for (int i = 0; i < 300; ++i) {
         AddDevicesWithDates({i % 2 == 0 ? "1-1-2001" : "1-1-2010"});
     }
-    EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), 1);
+    EXPECT_EQ(CheckLastDevice("Display", kMinimum), 1);
     EXPECT_EQ(CallsTo("SetupDiOpenDevRegKey").size(), 300u);
     EXPECT_EQ(CallsTo("RegCloseKey").size(), 300u);
 
     AddDevicesWithDates({"1-1-2001"});
-    EXPECT_EQ(CheckInstalledDriver("Display", kMinimum), 0);
+    EXPECT_EQ(CheckLastDevice("Display", kMinimum), 0);
+}
+
+// "N" meets the minimum, "O" does not, "U" cannot be read (no driver key, no value, or too long
+// for the field, in turn).
+Device DeviceFor(char kind, size_t position)
+{
+    if (kind == 'N') {
+        return DeviceWithDriverDate("10-3-2005");
+    }
+    if (kind == 'O') {
+        return DeviceWithDriverDate("1-1-2001");
+    }
+    Device unreadable;
+    switch (position % 3) {
+    case 0:
+        unreadable.hasDriverKey = false;
+        break;
+    case 1:
+        unreadable.driverValues["DriverVersion"] = TextValue("8.181.0.0");
+        break;
+    default:
+        unreadable = DeviceWithDriverDate("10-3-2005" + std::string(60, ' '));
+        break;
+    }
+    return unreadable;
+}
+
+TEST_F(DriverProbeTest, EachRuleDecidesOverTheDevicesWalked)
+{
+    const struct {
+        std::string devices;
+        int last;
+        int any;
+        int all;
+    } cases[] = {
+        {"", 0, 0, 0},      {"N", 1, 1, 1},     {"O", 0, 0, 0},     {"U", 0, 0, 0},
+        {"NO", 0, 1, 0},    {"ON", 1, 1, 0},    {"NN", 1, 1, 1},    {"OO", 0, 0, 0},
+        {"UN", 1, 1, 0},    {"NU", 0, 1, 0},    {"UO", 0, 0, 0},    {"OU", 0, 0, 0},
+        {"UU", 0, 0, 0},    {"NNN", 1, 1, 1},   {"NUN", 1, 1, 0},   {"ONO", 0, 1, 0},
+        {"UUUN", 1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        const struct {
+            DeviceRule rule;
+            int verdict;
+        } rules[] = {{kDecideByLastDevice, c.last},
+                     {kDecideByAnyDevice, c.any},
+                     {kDecideByAllDevices, c.all}};
+        for (const auto& r : rules) {
+            Reset();
+            AddDeviceClass("Display", {kDisplayClass});
+            for (size_t i = 0; i < c.devices.size(); ++i) {
+                AddDevice(kDisplayClass, DeviceFor(c.devices[i], i));
+            }
+            EXPECT_EQ(CheckInstalledDriver("Display", "", kMinimum, r.rule), r.verdict)
+                << "devices " << c.devices << ", rule " << r.rule;
+            EXPECT_TRUE(OpenHandles().empty());
+            EXPECT_TRUE(Faults().empty());
+        }
+    }
+}
+
+// An old integrated and a new discrete GPU on PCI, then Microsoft's own display driver of
+// 6-21-2006 under ROOT, walked last, as a remote session's adapter would be.
+TEST_F(DriverProbeTest, EnumeratorIsHandedToThePlatformAndLimitsTheWalk)
+{
+    const auto addDevice = [](const GUID& identifier, const char* enumerator, const char* date) {
+        Device device = DeviceWithDriverDate(date);
+        device.enumerator = enumerator;
+        AddDevice(identifier, device);
+    };
+    const struct {
+        const char* enumerator;
+        const char* handedOver;
+        size_t devicesWalked;
+        int last;
+        int any;
+    } cases[] = {
+        {"", kNullArgument, 3, 0, 1},
+        {"PCI", "PCI", 2, 1, 1},
+        {"pci", "pci", 2, 1, 1},
+        {"ROOT", "ROOT", 1, 0, 0},
+        {"SWD", "SWD", 0, 0, 0},  // it lists a device of another class only
+        {"NOSUCHENUMERATOR", "NOSUCHENUMERATOR", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        for (DeviceRule rule : {kDecideByLastDevice, kDecideByAnyDevice}) {
+            Reset();
+            const GUID other = MakeGuid(0x77);
+            AddDeviceClass("Display", {kDisplayClass});
+            AddDeviceClass("Other", {other});
+            addDevice(kDisplayClass, "PCI", "1-1-2001");
+            addDevice(kDisplayClass, "PCI", "3-1-2010");
+            addDevice(kDisplayClass, "ROOT", "6-21-2006");
+            addDevice(other, "SWD", "3-1-2010");
+            const int verdict = CheckInstalledDriver("Display", c.enumerator, "1-1-2008", rule);
+            EXPECT_EQ(verdict, rule == kDecideByLastDevice ? c.last : c.any) << c.enumerator;
+            EXPECT_EQ(CallsTo("SetupDiGetClassDevsA").at(0).arguments.at(1), c.handedOver);
+            EXPECT_EQ(CallsTo("SetupDiOpenDevRegKey").size(), c.devicesWalked) << c.enumerator;
+        }
+    }
 }
 
 TEST_F(DriverProbeTest, MinimumDateIsLeftUnchanged)
 {
     AddDevicesWithDates({"10-3-2005", "1-1-2001"});
     char minimum[] = "9-27-2005";
-    CheckInstalledDriver("Display", minimum);
+    CheckLastDevice("Display", minimum);
     EXPECT_STREQ(minimum, "9-27-2005");
 }
 

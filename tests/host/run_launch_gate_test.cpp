@@ -63,7 +63,8 @@ TEST_F(RunLaunchGateTest, PassStartsTheApplicationWithParameterAloneAndWaits)
 
     EXPECT_EQ(RunLaunchGate(), 0);
 
-    EXPECT_EQ(KeysRead(), (std::vector<std::string>{"Class", "DriverDate", "LaunchApp", "Parameter"}));
+    EXPECT_EQ(KeysRead(), (std::vector<std::string>{"Class", "DriverDate", "Enumerator", "Devices",
+                                                    "LaunchApp", "Parameter"}));
     for (const Call& read : CallsTo("GetPrivateProfileStringA")) {
         EXPECT_EQ(read.arguments.at(0), "ZELCHECK");
         EXPECT_EQ(read.arguments.at(3), "260");
@@ -88,7 +89,8 @@ TEST_F(RunLaunchGateTest, FailShowsTheWarningAndReadsNeitherApplicationNorParame
 
     EXPECT_EQ(RunLaunchGate(), 0);
 
-    EXPECT_EQ(KeysRead(), (std::vector<std::string>{"Class", "DriverDate", "Message"}));
+    EXPECT_EQ(KeysRead(), (std::vector<std::string>{"Class", "DriverDate", "Enumerator", "Devices",
+                                                    "Message", "StartAnyway"}));
     EXPECT_EQ(ProcessCalls(), std::vector<std::string>{"MessageBoxA"});
     EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments,
               (std::vector<std::string>{kNullArgument, "Please update your display driver.",
@@ -162,6 +164,164 @@ TEST_F(RunLaunchGateTest, WithoutAUsableSetupLibraryTheCheckFails)
         ASSERT_EQ(CallsTo("MessageBoxA").size(), 1u) << what;
         EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments.at(1), "old");
     }
+}
+
+TEST_F(RunLaunchGateTest, KeysAreReadInOrderOnEveryPath)
+{
+    const std::vector<std::string> check = {"Class", "DriverDate", "Enumerator", "Devices"};
+    const std::vector<std::string> warn = {"Message", "StartAnyway"};
+    const std::vector<std::string> start = {"LaunchApp", "Parameter"};
+    const auto join = [](std::vector<std::string> first, const std::vector<std::string>& second) {
+        first.insert(first.end(), second.begin(), second.end());
+        return first;
+    };
+    const struct {
+        const char* what;
+        bool passing;
+        std::string settings;
+        BoxAnswer answer;
+        std::vector<std::string> keys;
+        bool started;
+    } cases[] = {
+        {"pass", true, "", BoxAnswer::DefaultButton, join(check, start), true},
+        {"pass, StartAnyway set", true, "StartAnyway=1\n", BoxAnswer::No, join(check, start), true},
+        {"fail", false, "", BoxAnswer::DefaultButton, join(check, warn), false},
+        {"fail, Yes", false, "StartAnyway=1\n", BoxAnswer::Yes, join(join(check, warn), start),
+         true},
+        {"fail, No", false, "StartAnyway=1\n", BoxAnswer::No, join(check, warn), false},
+        {"fail, box not shown", false, "StartAnyway=1\n", BoxAnswer::CannotShow,
+         join(check, warn), false},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        SetUp();
+        SetBoxAnswer(c.answer);
+        WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\n" + c.settings);
+        if (c.passing) {
+            GivePassingDisplay();
+        } else {
+            GiveFailingDisplay();
+        }
+        EXPECT_EQ(RunLaunchGate(), 0) << c.what;
+        EXPECT_EQ(KeysRead(), c.keys) << c.what;
+        EXPECT_EQ(CallsTo("CreateProcessA").size(), c.started ? 1u : 0u) << c.what;
+    }
+}
+
+TEST_F(RunLaunchGateTest, NewKeysTakeTheirDefaultsWhenMissing)
+{
+    GiveFailingDisplay();
+    EXPECT_EQ(RunLaunchGate(), 0);
+    const std::vector<Call> reads = CallsTo("GetPrivateProfileStringA");
+    ASSERT_EQ(reads.size(), 6u);
+    EXPECT_EQ(reads.at(2).arguments.at(2), "");
+    EXPECT_EQ(reads.at(3).arguments.at(2), "Last");
+    EXPECT_EQ(reads.at(5).arguments.at(2), "0");
+    EXPECT_EQ(CallsTo("SetupDiGetClassDevsA").at(0).arguments.at(1), kNullArgument);
+}
+
+TEST_F(RunLaunchGateTest, EnumeratorAndDevicesRuleReachTheCheck)
+{
+    const struct {
+        std::string settings;
+        const char* handedOver;
+        bool started;
+    } cases[] = {
+        {"", kNullArgument, false},
+        {"Devices=Last\n", kNullArgument, false},
+        {"Devices=any\n", kNullArgument, true},
+        {"Devices=ALL\n", kNullArgument, false},
+        {"Devices=first\n", kNullArgument, false},
+        {"Enumerator=PCI\n", "PCI", true},
+        {"Enumerator=PCI\nDevices=All\n", "PCI", true},
+        {"Enumerator=  pci  \n", "pci", true},
+        {"Enumerator=ROOT\nDevices=Any\n", "ROOT", false},
+        {"Enumerator=NOSUCH\nDevices=Any\n", "NOSUCH", false},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        SetUp();
+        AddDevice(kDisplayClass, DeviceWithDriverDate("3-1-2010"));
+        Device remote = DeviceWithDriverDate("6-21-2006");
+        remote.enumerator = "ROOT";
+        AddDevice(kDisplayClass, remote);
+        WriteFile(kSettingsPath, "[ZELCHECK]\nDriverDate=1-1-2007\nLaunchApp=app.exe\n" +
+                                     c.settings);
+        EXPECT_EQ(RunLaunchGate(), 0) << c.settings;
+        EXPECT_EQ(CallsTo("SetupDiGetClassDevsA").at(0).arguments.at(1), c.handedOver)
+            << c.settings;
+        EXPECT_EQ(CallsTo("CreateProcessA").size(), c.started ? 1u : 0u) << c.settings;
+        EXPECT_EQ(CallsTo("MessageBoxA").size(), c.started ? 0u : 1u) << c.settings;
+    }
+}
+
+TEST_F(RunLaunchGateTest, StartAnywayAsksYesOrNoAndYesStartsAsAPassDoes)
+{
+    const struct {
+        std::string startAnyway;
+        BoxAnswer answer;
+        const char* style;
+        bool started;
+    } cases[] = {
+        {"1", BoxAnswer::Yes, "0x104", true},
+        {"  1 ", BoxAnswer::Yes, "0x104", true},
+        {"1", BoxAnswer::No, "0x104", false},
+        {"1", BoxAnswer::DefaultButton, "0x104", false},
+        {"1", BoxAnswer::CannotShow, "0x104", false},
+        {"0", BoxAnswer::Yes, "0x0", false},
+        {"", BoxAnswer::Yes, "0x0", false},
+        {"yes", BoxAnswer::Yes, "0x0", false},
+        {"01", BoxAnswer::Yes, "0x0", false},
+        {"11", BoxAnswer::Yes, "0x0", false},
+        {"true", BoxAnswer::Yes, "0x0", false},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        SetUp();
+        SetBoxAnswer(c.answer);
+        WriteFile(kSettingsPath, "[ZELCHECK]\nMessage=Old driver. Start anyway?\n"
+                                 "LaunchApp=app.exe\nParameter=-x 1\nStartAnyway=" +
+                                     c.startAnyway + "\n");
+        GiveFailingDisplay();
+        EXPECT_EQ(RunLaunchGate(), 0) << c.startAnyway;
+        EXPECT_EQ(CallsTo("MessageBoxA").at(0).arguments,
+                  (std::vector<std::string>{kNullArgument, "Old driver. Start anyway?", "Warning",
+                                            c.style}))
+            << c.startAnyway;
+        if (c.started) {
+            EXPECT_EQ(ProcessCalls(),
+                      (std::vector<std::string>{"MessageBoxA", "CreateProcessA",
+                                                "WaitForSingleObject", "CloseHandle process",
+                                                "CloseHandle thread"}));
+            EXPECT_EQ(CallsTo("CreateProcessA").at(0).arguments.at(0), "C:\\gate\\app.exe");
+            EXPECT_EQ(CallsTo("CreateProcessA").at(0).arguments.at(1), "-x 1");
+        } else {
+            EXPECT_EQ(ProcessCalls(), std::vector<std::string>{"MessageBoxA"}) << c.startAnyway;
+        }
+    }
+}
+
+// A box whose library cannot be loaded is never shown, so it counts as No.
+TEST_F(RunLaunchGateTest, StartAnywayWithoutTheBoxLibraryStartsNothing)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=app.exe\nStartAnyway=1\n");
+    GiveFailingDisplay();
+    FailLibraryLoad("user32.dll");
+    SetBoxAnswer(BoxAnswer::Yes);
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    EXPECT_TRUE(CallsTo("CreateProcessA").empty());
+}
+
+// After Yes the same guards hold as after a pass.
+TEST_F(RunLaunchGateTest, YesStillNeverStartsTheGateItself)
+{
+    WriteFile(kSettingsPath, "[ZELCHECK]\nLaunchApp=GATE.exe\nStartAnyway=1\n");
+    GiveFailingDisplay();
+    SetBoxAnswer(BoxAnswer::Yes);
+    EXPECT_EQ(RunLaunchGate(), 0);
+    EXPECT_EQ(CallsTo("MessageBoxA").size(), 1u);
+    EXPECT_TRUE(CallsTo("CreateProcessA").empty());
 }
 
 TEST_F(RunLaunchGateTest, FileWithOnlyApplicationAndParameterUsesTheDefaultCheck)

@@ -114,6 +114,66 @@ SCENARIOS = [
          expect=("start", '"my probe.exe" -fullscreen'), argv=["my probe.exe", "-fullscreen"]),
 ]
 
+# Machines with several display devices, and a warning users may overrule. "in:<ENUM>:" places a
+# device under that enumerator (Wine walks enumerators sorted by name: PCI, ROOT, ..., ZTEST);
+# ("ask", text, button, outcome) expects the Yes/No box, presses that button, then the outcome.
+SCENARIOS += [
+    dict(name="Devices=Any: new then old passes", ini=class_ini(Devices="Any"),
+         devices=["10-3-2005", "1-1-2001"], expect=("start", "-x 1")),
+    dict(name="Devices=any: old then new passes", ini=class_ini(Devices="any"),
+         devices=["1-1-2001", "10-3-2005"], expect=("start", "-x 1")),
+    dict(name="Devices=Any: every device old fails", ini=class_ini(Devices="Any"),
+         devices=["1-1-2001", "none", "1-1-2002"], expect=("box", "Driver too old.")),
+    dict(name="Devices=Any: new then unreadable passes", ini=class_ini(Devices="Any"),
+         devices=["10-3-2005", "none"], expect=("start", "-x 1")),
+    dict(name="Devices=All: old then new fails", ini=class_ini(Devices="All"),
+         devices=["1-1-2001", "10-3-2005"], expect=("box", "Driver too old.")),
+    dict(name="Devices=ALL: unreadable then new fails", ini=class_ini(Devices="ALL"),
+         devices=["nokey", "10-3-2005"], expect=("box", "Driver too old.")),
+    dict(name="Devices=All: every device new passes", ini=class_ini(Devices="All"),
+         devices=["10-3-2005", "1-15-2006"], expect=("start", "-x 1")),
+    dict(name="Devices=All: no device fails", ini=class_ini(Devices="All"), devices=[],
+         expect=("box", "Driver too old.")),
+    dict(name="Devices=Last: new then old fails", ini=class_ini(Devices="Last"),
+         devices=["10-3-2005", "1-1-2001"], expect=("box", "Driver too old.")),
+    dict(name="Devices=First (unknown): old then new passes as Last",
+         ini=class_ini(Devices="First"), devices=["1-1-2001", "10-3-2005"],
+         expect=("start", "-x 1")),
+    dict(name="Devices=First (unknown): new then old fails as Last",
+         ini=class_ini(Devices="First"), devices=["10-3-2005", "1-1-2001"],
+         expect=("box", "Driver too old.")),
+    # Argument order puts the PCI device last; the walk puts it first.
+    dict(name="Enumerator empty: the ZTEST device walked last decides",
+         ini=class_ini(), devices=["1-1-2001", "in:PCI:10-3-2005"],
+         expect=("box", "Driver too old.")),
+    dict(name="Enumerator=PCI leaves out the old ZTEST device",
+         ini=class_ini(Enumerator="PCI"), devices=["1-1-2001", "in:PCI:10-3-2005"],
+         expect=("start", "-x 1")),
+    dict(name="Enumerator=pci with Devices=All leaves out the old ZTEST device",
+         ini=class_ini(Enumerator="pci", Devices="All"),
+         devices=["1-1-2001", "in:PCI:10-3-2005"], expect=("start", "-x 1")),
+    dict(name="Enumerator=ZTEST with Devices=Any leaves out the new PCI device",
+         ini=class_ini(Enumerator="ZTEST", Devices="Any"),
+         devices=["1-1-2001", "in:PCI:10-3-2005"], expect=("box", "Driver too old.")),
+    dict(name="Enumerator naming a new enumerator walks only its device",
+         ini=class_ini(Enumerator="ZGATEVIRT"),
+         devices=["10-3-2005", "in:ZGATEVIRT:1-1-2001"], expect=("box", "Driver too old.")),
+    dict(name="Enumerator unknown to the platform fails",
+         ini=class_ini(Enumerator="NoSuchEnumeratorAnywhere", Devices="Any"),
+         devices=["10-3-2005"], expect=("box", "Driver too old.")),
+    dict(name="StartAnyway=1: Yes starts the application",
+         ini=class_ini(StartAnyway="1", Message="Old driver. Start anyway?"),
+         devices=["1-1-2001"], expect=("ask", "Old driver. Start anyway?", "Yes",
+                                       ("start", "-x 1"))),
+    dict(name="StartAnyway=1: No starts nothing",
+         ini=class_ini(StartAnyway="1", Message="Old driver. Start anyway?"),
+         devices=["1-1-2001"], expect=("ask", "Old driver. Start anyway?", "No", ("nothing",))),
+    dict(name="StartAnyway=1 on a pass shows no box", ini=class_ini(StartAnyway="1"),
+         devices=["10-3-2005"], expect=("start", "-x 1")),
+    dict(name="StartAnyway=yes (not 1) shows the OK box", ini=class_ini(StartAnyway="yes"),
+         devices=["1-1-2001"], expect=("box", "Driver too old.")),
+]
+
 # Bad input: whatever a machine holds, the gate ends with 0, decides as expected, starts nothing
 # where nothing may start, and shows no box where none may show.
 NEW = "10-3-2005"
@@ -229,6 +289,20 @@ def parse_box(output):
     return box
 
 
+def check_yes_no_box(box, text, pressed):
+    """The Yes/No warning: its text, Yes and No with No the default, no icon, closed by the
+    button asked for."""
+    buttons = [box.get("button%d" % i, "").replace("&", "") for i in range(2)]
+    expect_equal("warning box found", "1", box.get("found"))
+    expect_equal("box text", text, box.get("text"))
+    expect_equal("box buttons", "2", box.get("buttons"))
+    expect_equal("box button captions", ["Yes", "No"], buttons)
+    expect_equal("box default button", "No", box.get("default", "").replace("&", ""))
+    expect_equal("box icons", "0", box.get("icons"))
+    expect_equal("box button pressed", pressed, box.get("pressed"))
+    expect_equal("box closed", "1", box.get("closed"))
+
+
 class Suite:
     def __init__(self, args, session):
         self.args = args
@@ -283,7 +357,7 @@ class Suite:
                 os.chmod(path, 0o444)
         return folder, os.path.dirname(probe_path)
 
-    def run_gate(self, folder, expect_box, lock=False):
+    def run_gate(self, folder, expect_box, lock=False, press=None):
         """Runs the gate; returns (exit status, seconds, box report or None)."""
         locker = None
         if lock:
@@ -293,19 +367,20 @@ class Suite:
                 self.session.kill(locker)
                 raise Failure("could not lock the settings file")
         try:
-            return self._run_gate(folder, expect_box)
+            return self._run_gate(folder, expect_box, press)
         finally:
             if locker is not None:
                 self.session.kill(locker)
 
-    def _run_gate(self, folder, expect_box):
+    def _run_gate(self, folder, expect_box, press=None):
         started = time.monotonic()
         gate = self.session.start_windows_program(os.path.join(folder, "LaunchGate.exe"))
         box = None
         try:
             if expect_box:
                 _, out = self.session.run_windows_program(
-                    self.args.box_closer, [str(BOX_WAIT_MS), "Warning"], timeout=60)
+                    self.args.box_closer, [str(BOX_WAIT_MS), "Warning"] +
+                    (["-p", press] if press else []), timeout=60)
                 box = parse_box(out)
             gate.communicate(timeout=GATE_TIMEOUT)
         except Exception:
@@ -324,9 +399,15 @@ class Suite:
         self.register_devices(scenario["devices"])
         folder, probe_folder = self.lay_out_folder(index, scenario)
         expect = scenario["expect"]
-        status, seconds, box = self.run_gate(folder, expect[0] == "box", scenario.get("lock"))
+        press = expect[2] if expect[0] == "ask" else None
+        status, seconds, box = self.run_gate(folder, expect[0] in ("box", "ask"),
+                                             scenario.get("lock"), press)
         expect_equal("gate exit status", 0, status)
         records = read_probe_records(probe_folder)
+
+        if expect[0] == "ask":
+            check_yes_no_box(box, expect[1], press)
+            expect = expect[3]
 
         if expect[0] == "box":
             expect_equal("warning box found", "1", box.get("found"))

@@ -1,7 +1,8 @@
 /*
- * box_closer: finds a message box, reports what it shows, and presses OK.
+ * box_closer: finds a message box, reports what it shows, and presses OK
+ * (or the button asked for).
  *
- * usage: box_closer.exe <timeout_ms> [caption] [-v] [-n]
+ * usage: box_closer.exe <timeout_ms> [caption] [-v] [-n] [-p <button>]
  *
  * Waits up to <timeout_ms> for a visible top-level dialog window (class
  * "#32770") whose caption is exactly [caption] (default "Warning"), then
@@ -14,15 +15,21 @@
  *   buttons=<number of child windows of class "Button">
  *   button0=<caption of first button>      (one line per button)
  *   ...
+ *   default=<caption of the default button> (empty if there is none)
+ *   rect=<left>,<top>,<width>,<height>
+ *   pressed=<caption of the button pressed> (with -p)
  *   closed=1|0                              (box gone after pressing OK)
  *
  * The message text is the text of the "Static" child that is not an icon
  * (Wine's message box uses control id 100 for it, Windows uses 0xFFFF; the
  * lookup does not depend on the id). "-v" also prints every child window;
- * "-n" reports the box (with its screen rectangle) and leaves it open.
+ * "-n" reports the box (with its screen rectangle) and leaves it open;
+ * "-p <button>" presses the button of that caption instead of OK, compared
+ * without regard to case and to the "&" marking its access key ("-p No").
  *
  * Exit status: 0 found and closed, 2 not found in time, 3 found but it did
- * not close in time, 1 usage error. If nothing is found it prints "found=0".
+ * not close in time, 4 found without the button asked for (left open), 1
+ * usage error. If nothing is found it prints "found=0".
  */
 #include <windows.h>
 #include <stdio.h>
@@ -88,6 +95,38 @@ static BOOL CALLBACK on_child(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
+/* Compares a button's caption with a wanted name, skipping the "&" of its access key. */
+static int caption_is(const char *caption, const char *wanted)
+{
+    char plain[256];
+    size_t n = 0;
+    for (; *caption && n + 1 < sizeof plain; caption++) {
+        if (*caption != '&')
+            plain[n++] = *caption;
+    }
+    plain[n] = '\0';
+    return lstrcmpiA(plain, wanted) == 0;
+}
+
+/* The box's default button: the one the dialog names, else one drawn as the default. */
+static int default_button(struct box_info *info, HWND box)
+{
+    DWORD_PTR result = 0;
+    int i;
+    if (SendMessageTimeoutA(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) &&
+        HIWORD(result) == DC_HASDEFID) {
+        for (i = 0; i < info->buttons && i < MAX_BUTTONS; i++) {
+            if (GetDlgCtrlID(info->button_hwnd[i]) == (int)LOWORD(result))
+                return i;
+        }
+    }
+    for (i = 0; i < info->buttons && i < MAX_BUTTONS; i++) {
+        if ((GetWindowLongA(info->button_hwnd[i], GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return i;
+    }
+    return -1;
+}
+
 static HWND find_box(const char *caption)
 {
     HWND hwnd = NULL;
@@ -104,12 +143,13 @@ int main(int argc, char **argv)
     struct box_info info;
     DWORD timeout, start;
     HWND box = NULL, ok = NULL;
-    int i, closed = 0, leave_open = 0;
+    int i, closed = 0, leave_open = 0, defaulted, press_id = IDOK;
+    const char *press = NULL;
     RECT rect;
 
     memset(&info, 0, sizeof info);
     if (argc < 2) {
-        fprintf(stderr, "usage: box_closer.exe <timeout_ms> [caption] [-v] [-n]\n");
+        fprintf(stderr, "usage: box_closer.exe <timeout_ms> [caption] [-v] [-n] [-p <button>]\n");
         return 1;
     }
     timeout = strtoul(argv[1], NULL, 10);
@@ -118,6 +158,8 @@ int main(int argc, char **argv)
             info.verbose = 1;
         else if (strcmp(argv[i], "-n") == 0)
             leave_open = 1;
+        else if (strcmp(argv[i], "-p") == 0 && i + 1 < argc)
+            press = argv[++i];
         else
             caption = argv[i];
     }
@@ -143,17 +185,31 @@ int main(int argc, char **argv)
            info.text, (unsigned)strlen(info.text), info.icons, info.buttons);
     for (i = 0; i < info.buttons && i < MAX_BUTTONS; i++) {
         printf("button%d=%s\n", i, info.button_text[i]);
-        if (GetDlgCtrlID(info.button_hwnd[i]) == IDOK)
+        if (press == NULL && GetDlgCtrlID(info.button_hwnd[i]) == IDOK)
             ok = info.button_hwnd[i];
+        if (press != NULL && ok == NULL && caption_is(info.button_text[i], press)) {
+            ok = info.button_hwnd[i];
+            press_id = GetDlgCtrlID(ok);
+        }
     }
+    defaulted = default_button(&info, box);
+    printf("default=%s\n", defaulted >= 0 ? info.button_text[defaulted] : "");
     if (GetWindowRect(box, &rect))
         printf("rect=%ld,%ld,%ld,%ld\n", (long)rect.left, (long)rect.top,
                (long)(rect.right - rect.left), (long)(rect.bottom - rect.top));
     fflush(stdout);
     if (leave_open)
         return 0;
+    if (press != NULL) {
+        if (ok == NULL) {
+            printf("pressed=\n");
+            fflush(stdout);
+            return 4;
+        }
+        printf("pressed=%s\n", press);
+    }
 
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)ok);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(press_id, BN_CLICKED), (LPARAM)ok);
     start = GetTickCount();
     while (GetTickCount() - start < 5000) {
         if (!IsWindow(box) || !IsWindowVisible(box)) {

@@ -13,7 +13,7 @@
  *       HKLM\System\CurrentControlSet\Control\Class\{GUID} exists with
  *       "Class"=<ClassName>, then adds one device per [device] argument,
  *       in order, as
- *         Enum\ZTEST\CLS_<GUID>\0000, \0001, ...
+ *         Enum\ZTEST\CLS_<GUID>\0000, \0001, ... (one per argument, in order)
  *       with "ClassGUID"={GUID} and "Driver"={GUID}\NNNN, where NNNN is the
  *       first free driver key index under the class key. The driver key gets
  *       the value "DriverDate" described by the argument:
@@ -29,12 +29,19 @@
  *         nodriver        the device has no "Driver" value at all
  *         @<n>:<value>    the driver key is NNNN = <n> (decimal, 4 digits),
  *                         not the first free one; <value> as above
- *       Device instances sort in argument order (Wine enumerates subkeys in
- *       sorted order), and "ZTEST" sorts after Wine's own "PCI" and "ROOT"
- *       enumerators, so the last argument is the last device enumerated.
+ *         in:<ENUM>:<value>
+ *                         the device is Enum\<ENUM>\CLS_<GUID>\NNNN, listed
+ *                         by the enumerator <ENUM> instead of ZTEST (made,
+ *                         and marked as ours, when it does not exist);
+ *                         <value> as above
+ *       Wine walks the enumerators in registry order (sorted by name, "PCI"
+ *       before "ROOT" before "ZTEST") and the devices of one enumerator in
+ *       argument order, so with every device under ZTEST the last argument is
+ *       the last device enumerated.
  *   clear <GUID>
- *       Deletes Enum\ZTEST\CLS_<GUID> and the driver keys this tool created
- *       for it; deletes the class key too if this tool created it.
+ *       Deletes Enum\<any enumerator>\CLS_<GUID> and the driver keys this
+ *       tool created for it, and an enumerator key it made once empty;
+ *       deletes the class key too if this tool created it.
  *   list <ClassName>
  *       Runs SetupDiClassGuidsFromNameA, SetupDiGetClassDevsA(DIGCF_PRESENT),
  *       SetupDiEnumDeviceInfo and SetupDiOpenDevRegKey(DIREG_DRV, KEY_READ)
@@ -60,6 +67,8 @@
 #define TEST_ENUMERATOR "ZTEST"
 #define MARK_CLASS "GateTestCreatedClass"
 #define MARK_DRIVER "GateTestCreatedDriverKey"
+#define MARK_ENUM "GateTestCreatedEnumerator"
+#define MAX_ENUMERATORS 256
 
 /* Normalises a GUID argument to "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}". */
 static int parse_guid(const char *arg, char out[39])
@@ -90,10 +99,10 @@ static int parse_guid(const char *arg, char out[39])
     return 1;
 }
 
-static void device_parent_path(const char *guid, char *out, size_t size)
+static void device_parent_path(const char *enumerator, const char *guid, char *out, size_t size)
 {
     /* guid is "{...}"; the device id uses it without braces */
-    snprintf(out, size, ENUM_ROOT "\\" TEST_ENUMERATOR "\\CLS_%.36s", guid + 1);
+    snprintf(out, size, ENUM_ROOT "\\%s\\CLS_%.36s", enumerator, guid + 1);
 }
 
 static int fail(const char *what, LONG err)
@@ -102,14 +111,16 @@ static int fail(const char *what, LONG err)
     return 1;
 }
 
-static int cmd_clear(const char *guid)
+/* Deletes the test devices of <guid> under one enumerator, with the driver keys they point at
+   if this tool made them, and the enumerator's key too if this tool made it and it is empty. */
+static int clear_enumerator(const char *enumerator, const char *guid)
 {
     char parent[256], path[512];
-    HKEY devs, cls;
+    HKEY devs, enum_key;
     LONG r;
     DWORD i;
 
-    device_parent_path(guid, parent, sizeof parent);
+    device_parent_path(enumerator, guid, parent, sizeof parent);
     r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_READ, &devs);
     if (r == ERROR_SUCCESS) {
         /* Delete the driver keys these devices point at, if we made them. */
@@ -143,6 +154,49 @@ static int cmd_clear(const char *guid)
         r = RegDeleteTreeA(HKEY_LOCAL_MACHINE, parent);
         if (r != ERROR_SUCCESS)
             return fail("deleting device keys", r);
+    }
+
+    snprintf(path, sizeof path, ENUM_ROOT "\\%s", enumerator);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &enum_key) == ERROR_SUCCESS) {
+        DWORD subkeys = 1;
+        int ours = RegQueryValueExA(enum_key, MARK_ENUM, NULL, NULL, NULL, NULL) ==
+                   ERROR_SUCCESS;
+        RegQueryInfoKeyA(enum_key, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL,
+                         NULL, NULL);
+        RegCloseKey(enum_key);
+        if (ours && subkeys == 0) {
+            r = RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+            if (r != ERROR_SUCCESS)
+                return fail("deleting enumerator key", r);
+        }
+    }
+    return 0;
+}
+
+static int cmd_clear(const char *guid)
+{
+    char path[512];
+    static char enumerators[MAX_ENUMERATORS][64];
+    HKEY enum_root, cls;
+    LONG r;
+    DWORD i, count = 0;
+    int rc;
+
+    /* The names first: clearing may delete an enumerator's key. */
+    r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ENUM_ROOT, 0, KEY_READ, &enum_root);
+    if (r == ERROR_SUCCESS) {
+        for (i = 0; count < MAX_ENUMERATORS; i++) {
+            DWORD length = sizeof enumerators[0];
+            if (RegEnumKeyExA(enum_root, i, enumerators[count], &length, NULL, NULL, NULL,
+                              NULL) != ERROR_SUCCESS)
+                break;
+            count++;
+        }
+        RegCloseKey(enum_root);
+    }
+    for (i = 0; i < count; i++) {
+        if ((rc = clear_enumerator(enumerators[i], guid)) != 0)
+            return rc;
     }
 
     snprintf(path, sizeof path, CLASS_ROOT "\\%s", guid);
@@ -185,15 +239,45 @@ static LONG new_driver_key(HKEY cls, HKEY *out, unsigned *index)
     return ERROR_NO_MORE_ITEMS;
 }
 
+/* Makes sure Enum\<enumerator> exists, marking it when this tool creates it. */
+static LONG open_enumerator(const char *enumerator)
+{
+    char path[256];
+    HKEY key;
+    DWORD disp = 0, one = 1;
+    LONG r;
+    snprintf(path, sizeof path, ENUM_ROOT "\\%s", enumerator);
+    r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, &disp);
+    if (r != ERROR_SUCCESS)
+        return r;
+    if (disp == REG_CREATED_NEW_KEY)
+        r = RegSetValueExA(key, MARK_ENUM, 0, REG_DWORD, (const BYTE *)&one, sizeof one);
+    RegCloseKey(key);
+    return r;
+}
+
 static int add_device(HKEY cls, const char *guid, unsigned n, const char *value_arg)
 {
-    char path[512], driver[64];
+    char path[512], driver[64], enumerator[64] = TEST_ENUMERATOR;
     HKEY dev, drv;
     unsigned index = 0;
     LONG r;
     DWORD one = 1;
 
-    device_parent_path(guid, path, sizeof path);
+    if (strncmp(value_arg, "in:", 3) == 0) {
+        /* "in:<enumerator>:<value>": the device is listed by that enumerator */
+        const char *colon = strchr(value_arg + 3, ':');
+        size_t length = colon == NULL ? 0 : (size_t)(colon - (value_arg + 3));
+        if (length == 0 || length >= sizeof enumerator)
+            return fail("parsing in:<enumerator>:<value>", ERROR_INVALID_PARAMETER);
+        memcpy(enumerator, value_arg + 3, length);
+        enumerator[length] = '\0';
+        value_arg = colon + 1;
+    }
+    r = open_enumerator(enumerator);
+    if (r != ERROR_SUCCESS)
+        return fail("creating enumerator key", r);
+    device_parent_path(enumerator, guid, path, sizeof path);
     snprintf(path + strlen(path), sizeof path - strlen(path), "\\%04u", n);
     r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &dev, NULL);
     if (r != ERROR_SUCCESS)
