@@ -31,6 +31,12 @@ DeviceRule ReadDeviceRule(const char* name)
     return kDecideByLastDevice;
 }
 
+bool NamesDeviceRule(const char* name)
+{
+    return MatchesIgnoringCase(name, "last") || MatchesIgnoringCase(name, "any") ||
+           MatchesIgnoringCase(name, "all");
+}
+
 void StartDeviceVerdicts(DeviceRule rule, DeviceVerdicts& verdicts)
 {
     verdicts.rule = rule;
@@ -38,11 +44,21 @@ void StartDeviceVerdicts(DeviceRule rule, DeviceVerdicts& verdicts)
     verdicts.lastVerdict = 0;
     verdicts.anyMet = 0;
     verdicts.allMet = 1;
+    verdicts.walked = 0;
+    verdicts.firstMet = 0;
+    verdicts.firstUnmet = 0;
 }
 
 void AddDeviceVerdict(DeviceVerdicts& verdicts, int verdict)
 {
     const int met = verdict == 1 ? 1 : 0;
+    if (met == 1 && verdicts.anyMet == 0) {
+        verdicts.firstMet = verdicts.walked;
+    }
+    if (met == 0 && verdicts.allMet == 1) {
+        verdicts.firstUnmet = verdicts.walked;
+    }
+    ++verdicts.walked;
     verdicts.anyWalked = 1;
     verdicts.lastVerdict = met;
     verdicts.anyMet = verdicts.anyMet | met;
@@ -63,4 +79,24 @@ int DecideDeviceVerdicts(const DeviceVerdicts& verdicts)
         break;
     }
     return verdicts.lastVerdict;
+}
+
+DecidingDevices FindDecidingDevices(const DeviceVerdicts& verdicts, unsigned long& position)
+{
+    position = 0;
+    if (verdicts.anyWalked == 0) {
+        return kNoDeviceWalked;
+    }
+    switch (verdicts.rule) {
+    case kDecideByAnyDevice:
+        position = verdicts.firstMet;
+        return verdicts.anyMet == 1 ? kFirstMeetingDecided : kNoDeviceMet;
+    case kDecideByAllDevices:
+        position = verdicts.firstUnmet;
+        return verdicts.allMet == 1 ? kEveryDeviceMet : kFirstNotMeetingDecided;
+    case kDecideByLastDevice:
+        break;
+    }
+    position = verdicts.walked - 1;
+    return kLastDeviceDecided;
 }

@@ -5,8 +5,6 @@
 
 namespace {
 
-const DWORD kDriverDateCapacity = 64;
-
 bool IsUnsetIdentifier(const GUID& identifier)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&identifier);
@@ -17,6 +15,50 @@ bool IsUnsetIdentifier(const GUID& identifier)
     }
     return true;
 }
+
+// Reads "DriverDate" from the device's own driver key. The registry hands back the bytes as
+// they were stored, terminated or not, so the text is measured within what was returned and a
+// value that leaves no room for the terminator counts as unreadable.
+DriverDateReading ReadDeviceDriverDate(HDEVINFO devices, SP_DEVINFO_DATA& device,
+                                       char (&driverDate)[kDriverDateCapacity])
+{
+    driverDate[0] = '\0';
+    HKEY driverKey =
+        SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
+    if (driverKey == INVALID_HANDLE_VALUE || driverKey == nullptr) {
+        return kNoDriverKey;
+    }
+    DWORD valueType = 0;
+    DWORD valueSize = kDriverDateCapacity;
+    const LSTATUS status = RegQueryValueExA(driverKey, "DriverDate", nullptr, &valueType,
+                                            reinterpret_cast<BYTE*>(driverDate), &valueSize);
+    RegCloseKey(driverKey);
+    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && valueSize > kDriverDateCapacity)) {
+        driverDate[0] = '\0';
+        return kDriverDateTooLong;
+    }
+    if (status != ERROR_SUCCESS) {
+        driverDate[0] = '\0';
+        return kNoDriverDateValue;
+    }
+    DWORD length = 0;
+    while (length < valueSize && driverDate[length] != '\0') {
+        ++length;
+    }
+    if (length >= kDriverDateCapacity) {
+        driverDate[0] = '\0';
+        return kDriverDateTooLong;
+    }
+    driverDate[length] = '\0';
+    return kDriverDateRead;
+}
+
+void AddReadingToVerdicts(const DeviceReading& reading, void* context)
+{
+    AddDeviceVerdict(*static_cast<DeviceVerdicts*>(context), reading.verdict);
+}
+
+} // namespace
 
 // Takes the first identifier listed for the class name. The lookup can succeed with none listed
 // for a name it does not know; and a name with more identifiers than the list holds fails with
@@ -35,53 +77,14 @@ bool FindClassIdentifier(const char* className, GUID& classIdentifier)
     return true;
 }
 
-// Reads "DriverDate" from the device's own driver key. The registry hands back the bytes as
-// they were stored, terminated or not, so the text is measured within what was returned and a
-// value that leaves no room for the terminator counts as unreadable.
-bool ReadDeviceDriverDate(HDEVINFO devices, SP_DEVINFO_DATA& device,
-                          char (&driverDate)[kDriverDateCapacity])
+bool WalkClassDevices(const GUID& classIdentifier, const char* enumerator,
+                      const char* minimumDate, DeviceReadingCallback callback, void* context)
 {
-    driverDate[0] = '\0';
-    HKEY driverKey =
-        SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
-    if (driverKey == INVALID_HANDLE_VALUE || driverKey == nullptr) {
-        return false;
-    }
-    DWORD valueType = 0;
-    DWORD valueSize = kDriverDateCapacity;
-    const LSTATUS status = RegQueryValueExA(driverKey, "DriverDate", nullptr, &valueType,
-                                            reinterpret_cast<BYTE*>(driverDate), &valueSize);
-    RegCloseKey(driverKey);
-    if (status != ERROR_SUCCESS || valueSize > kDriverDateCapacity) {
-        driverDate[0] = '\0';
-        return false;
-    }
-    DWORD length = 0;
-    while (length < valueSize && driverDate[length] != '\0') {
-        ++length;
-    }
-    if (length >= kDriverDateCapacity) {
-        driverDate[0] = '\0';
-        return false;
-    }
-    driverDate[length] = '\0';
-    return true;
-}
-
-} // namespace
-
-void WalkClassDevices(const char* className, const char* enumerator, const char* minimumDate,
-                      DeviceVerdicts& verdicts)
-{
-    GUID classIdentifier = {};
-    if (!FindClassIdentifier(className, classIdentifier)) {
-        return;
-    }
     const char* enumeratorOrAll = enumerator[0] == '\0' ? nullptr : enumerator;
     HDEVINFO devices =
         SetupDiGetClassDevsA(&classIdentifier, enumeratorOrAll, nullptr, DIGCF_PRESENT);
     if (devices == INVALID_HANDLE_VALUE) {
-        return;
+        return false;
     }
     for (DWORD index = 0;; ++index) {
         SP_DEVINFO_DATA device = {};
@@ -89,12 +92,18 @@ void WalkClassDevices(const char* className, const char* enumerator, const char*
         if (!SetupDiEnumDeviceInfo(devices, index, &device)) {
             break;
         }
-        char driverDate[kDriverDateCapacity];
-        AddDeviceVerdict(verdicts, ReadDeviceDriverDate(devices, device, driverDate)
-                                       ? MeetsMinimumDate(driverDate, minimumDate)
-                                       : 0);
+        DeviceReading reading;
+        reading.position = index;
+        reading.devices = devices;
+        reading.device = &device;
+        reading.dateReading = ReadDeviceDriverDate(devices, device, reading.driverDate);
+        reading.verdict = reading.dateReading == kDriverDateRead
+                              ? MeetsMinimumDate(reading.driverDate, minimumDate)
+                              : 0;
+        callback(reading, context);
     }
     SetupDiDestroyDeviceInfoList(devices);
+    return true;
 }
 
 int CheckInstalledDriver(const char* className, const char* enumerator, const char* minimumDate,
@@ -102,6 +111,10 @@ int CheckInstalledDriver(const char* className, const char* enumerator, const ch
 {
     DeviceVerdicts verdicts;
     StartDeviceVerdicts(rule, verdicts);
-    WalkClassDevices(className, enumerator, minimumDate, verdicts);
+    GUID classIdentifier = {};
+    if (FindClassIdentifier(className, classIdentifier)) {
+        WalkClassDevices(classIdentifier, enumerator, minimumDate, AddReadingToVerdicts,
+                         &verdicts);
+    }
     return DecideDeviceVerdicts(verdicts);
 }
