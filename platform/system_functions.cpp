@@ -67,6 +67,33 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet)
     return call(deviceInfoSet);
 }
 
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
+                                        PSTR deviceInstanceId, DWORD deviceInstanceIdSize,
+                                        PDWORD requiredSize)
+{
+    const auto call =
+        FindFunction<decltype(&SetupDiGetDeviceInstanceIdA)>(kSetupDiGetDeviceInstanceIdA);
+    if (call == nullptr) {
+        return FALSE;
+    }
+    return call(deviceInfoSet, deviceInfoData, deviceInstanceId, deviceInstanceIdSize,
+                requiredSize);
+}
+
+BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO deviceInfoSet,
+                                              PSP_DEVINFO_DATA deviceInfoData, DWORD property,
+                                              PDWORD propertyRegDataType, PBYTE propertyBuffer,
+                                              DWORD propertyBufferSize, PDWORD requiredSize)
+{
+    const auto call = FindFunction<decltype(&SetupDiGetDeviceRegistryPropertyA)>(
+        kSetupDiGetDeviceRegistryPropertyA);
+    if (call == nullptr) {
+        return FALSE;
+    }
+    return call(deviceInfoSet, deviceInfoData, property, propertyRegDataType, propertyBuffer,
+                propertyBufferSize, requiredSize);
+}
+
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     const auto call = FindFunction<decltype(&MessageBoxA)>(kMessageBoxA);

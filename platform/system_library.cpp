@@ -12,16 +12,19 @@ const char* const kLibraryFileNames[kSystemLibraryCount] = {"setupapi.dll", "use
 struct FunctionEntry {
     SystemLibrary library;
     const char* name;
+    bool neededByTheCheck;  // looked up when the library is loaded; otherwise when first asked
 };
 
 // In the order of SystemFunction.
 const FunctionEntry kFunctions[kSystemFunctionCount] = {
-    {kSetupApiLibrary, "SetupDiClassGuidsFromNameA"},
-    {kSetupApiLibrary, "SetupDiGetClassDevsA"},
-    {kSetupApiLibrary, "SetupDiEnumDeviceInfo"},
-    {kSetupApiLibrary, "SetupDiOpenDevRegKey"},
-    {kSetupApiLibrary, "SetupDiDestroyDeviceInfoList"},
-    {kUser32Library, "MessageBoxA"},
+    {kSetupApiLibrary, "SetupDiClassGuidsFromNameA", true},
+    {kSetupApiLibrary, "SetupDiGetClassDevsA", true},
+    {kSetupApiLibrary, "SetupDiEnumDeviceInfo", true},
+    {kSetupApiLibrary, "SetupDiOpenDevRegKey", true},
+    {kSetupApiLibrary, "SetupDiDestroyDeviceInfoList", true},
+    {kSetupApiLibrary, "SetupDiGetDeviceInstanceIdA", false},
+    {kSetupApiLibrary, "SetupDiGetDeviceRegistryPropertyA", false},
+    {kUser32Library, "MessageBoxA", true},
 };
 
 // Libraries that showing a box makes the system load by name (USER32's own start, theming,
@@ -82,7 +85,7 @@ bool LoadSystemLibrary(SystemLibrary library)
     }
     loadedLibraries[library] = module;
     for (int i = 0; i < kSystemFunctionCount; ++i) {
-        if (kFunctions[i].library != library) {
+        if (kFunctions[i].library != library || !kFunctions[i].neededByTheCheck) {
             continue;
         }
         functionAddresses[i] = GetProcAddress(module, kFunctions[i].name);
@@ -141,6 +144,13 @@ FARPROC FindSystemFunction(SystemFunction function)
     const SystemLibrary library = kFunctions[function].library;
     if (loadedLibraries[library] == nullptr && !LoadSystemLibrary(library)) {
         return nullptr;
+    }
+    if (functionAddresses[function] == nullptr) {
+        functionAddresses[function] = GetProcAddress(loadedLibraries[library],
+                                                     kFunctions[function].name);
+        if (functionAddresses[function] == nullptr) {
+            SetLastError(ERROR_PROC_NOT_FOUND);
+        }
     }
     return functionAddresses[function];
 }

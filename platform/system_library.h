@@ -17,6 +17,8 @@ enum SystemFunction {
     kSetupDiEnumDeviceInfo,
     kSetupDiOpenDevRegKey,
     kSetupDiDestroyDeviceInfoList,
+    kSetupDiGetDeviceInstanceIdA,
+    kSetupDiGetDeviceRegistryPropertyA,
     kMessageBoxA,
     kSystemFunctionCount
 };
@@ -32,7 +34,8 @@ bool FormSystemLibraryPath(const char* fileName, char* path, size_t capacity);
 
 // The address of `function`, loading its library first if need be. Null, with the last error
 // set, when the library cannot be loaded or lacks any function the gate uses from it: such a
-// library is not used at all.
+// library is not used at all. The functions only the check tool uses, for information, are
+// looked up when first asked for; one that is missing leaves the library in use.
 FARPROC FindSystemFunction(SystemFunction function);
 
 // Releases `library` and what was loaded along with it; its functions are found anew after it.

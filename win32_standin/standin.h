@@ -26,6 +26,10 @@ struct Device {
     std::string enumerator = "PCI";
     // Values of the device's own driver key, by name (looked up without regard to case).
     std::map<std::string, RegistryValue> driverValues;
+    // What SetupDiGetDeviceInstanceIdA reports (it adds the terminator).
+    std::string instanceId = "PCI\\VEN_10DE&DEV_0001\\4&1A2B3C&0&0008";
+    // Registry properties of the device (SPDRP_DEVICEDESC, ...), as stored.
+    std::map<DWORD, RegistryValue> properties;
 };
 
 // A text value stored the way the platform stores REG_SZ data: with its terminator.
@@ -52,6 +56,11 @@ void SetModulePath(const std::string& path, bool failure = false);
 
 // The stand-in's disk: files by Windows path, found without regard to case.
 void WriteFile(const std::string& windowsPath, const std::string& content);
+// A folder on the disk (the folders above every file are there too).
+void AddFolder(const std::string& windowsPath);
+// The current folder, against which GetFullPathNameA resolves a relative path ("C:\\work" after
+// Reset).
+void SetCurrentFolder(const std::string& windowsPath);
 
 // A setup class name and the identifiers the platform lists for it (none is allowed).
 void AddDeviceClass(const std::string& name, const std::vector<GUID>& identifiers);

@@ -28,6 +28,8 @@ typedef const void* LPCVOID;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef DWORD* PDWORD;
+typedef char* PSTR;
+typedef BYTE* PBYTE;
 
 typedef void* HANDLE;
 typedef struct HKEY__* HKEY;
@@ -180,6 +182,15 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO deviceInfoSet, DWORD memberIndex,
 HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
                                  DWORD scope, DWORD hwProfile, DWORD keyType, REGSAM samDesired);
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet);
+// The check tool's information about each device
+#define SPDRP_DEVICEDESC 0x00000000u
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
+                                        PSTR deviceInstanceId, DWORD deviceInstanceIdSize,
+                                        PDWORD requiredSize);
+BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO deviceInfoSet,
+                                              PSP_DEVINFO_DATA deviceInfoData, DWORD property,
+                                              PDWORD propertyRegDataType, PBYTE propertyBuffer,
+                                              DWORD propertyBufferSize, PDWORD requiredSize);
 
 // ADVAPI32
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
@@ -203,3 +214,11 @@ UINT WINAPI GetACP(void);
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText,
                                int multiByteSize, WCHAR* wideText, int wideSize);
+
+// The check tool's look at the folder it checks (KERNEL32)
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020u
+#define REG_EXPAND_SZ 2u
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);

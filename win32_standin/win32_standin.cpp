@@ -40,6 +40,8 @@ struct State {
     std::string modulePath = "C:\\gate\\gate.exe";
     bool moduleFailure = false;
     std::map<std::string, std::string> files;
+    std::vector<std::string> folders;  // normalized
+    std::string currentFolder = "C:\\work";
     std::vector<DeviceClass> classes;
     std::vector<ClassDevice> devices;
     bool deviceSetFailure = false;
@@ -360,6 +362,16 @@ void SetModulePath(const std::string& path, bool failure)
 void WriteFile(const std::string& windowsPath, const std::string& content)
 {
     Platform().files[NormalizePath(windowsPath)] = content;
+}
+
+void AddFolder(const std::string& windowsPath)
+{
+    Platform().folders.push_back(NormalizePath(windowsPath));
+}
+
+void SetCurrentFolder(const std::string& windowsPath)
+{
+    Platform().currentFolder = windowsPath;
 }
 
 void AddDeviceClass(const std::string& name, const std::vector<GUID>& identifiers)
@@ -743,6 +755,13 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO deviceInfoSet, DWORD memberIndex,
 HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
                                  DWORD scope, DWORD hwProfile, DWORD keyType, REGSAM samDesired);
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet);
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
+                                        PSTR deviceInstanceId, DWORD deviceInstanceIdSize,
+                                        PDWORD requiredSize);
+BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO deviceInfoSet,
+                                              PSP_DEVINFO_DATA deviceInfoData, DWORD property,
+                                              PDWORD propertyRegDataType, PBYTE propertyBuffer,
+                                              DWORD propertyBufferSize, PDWORD requiredSize);
 } // namespace exported
 
 template <typename Function>
@@ -784,6 +803,12 @@ static FARPROC FindExport(const std::string& library, const std::string& name)
         }
         if (name == "SetupDiDestroyDeviceInfoList") {
             return Address(&exported::SetupDiDestroyDeviceInfoList);
+        }
+        if (name == "SetupDiGetDeviceInstanceIdA") {
+            return Address(&exported::SetupDiGetDeviceInstanceIdA);
+        }
+        if (name == "SetupDiGetDeviceRegistryPropertyA") {
+            return Address(&exported::SetupDiGetDeviceRegistryPropertyA);
         }
     }
     return nullptr;
@@ -987,7 +1012,152 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet)
     return TRUE;
 }
 
+// The device a record names, when it is one of the set's; a fault otherwise.
+static const Device* FindSetDevice(const char* function, HDEVINFO deviceInfoSet,
+                                   const SP_DEVINFO_DATA* deviceInfoData)
+{
+    const OpenHandle* set = FindHandle(deviceInfoSet, HandleKind::DeviceSet);
+    if (set == nullptr || deviceInfoData == nullptr ||
+        deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA) ||
+        std::find(set->devices.begin(), set->devices.end(), deviceInfoData->Reserved) ==
+            set->devices.end()) {
+        Fault(std::string(function) + ": not a device of this set");
+        SetError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return &Platform().devices[deviceInfoData->Reserved].device;
+}
+
+// The identifier comes back terminated; a buffer too small gets ERROR_INSUFFICIENT_BUFFER and
+// the size needed, terminator included, and holds junk.
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
+                                        PSTR deviceInstanceId, DWORD deviceInstanceIdSize,
+                                        PDWORD requiredSize)
+{
+    Record("SetupDiGetDeviceInstanceIdA",
+           {HandleName(deviceInfoSet), Number(deviceInstanceIdSize)});
+    const Device* device = FindSetDevice("SetupDiGetDeviceInstanceIdA", deviceInfoSet,
+                                         deviceInfoData);
+    if (device == nullptr) {
+        return FALSE;
+    }
+    if (deviceInstanceId == nullptr && deviceInstanceIdSize > 0) {
+        Fault("SetupDiGetDeviceInstanceIdA: a size without a buffer");
+        SetError(ERROR_INVALID_USER_BUFFER);
+        return FALSE;
+    }
+    const DWORD needed = static_cast<DWORD>(device->instanceId.size() + 1);
+    if (requiredSize != nullptr) {
+        *requiredSize = needed;
+    }
+    if (deviceInstanceIdSize < needed) {
+        if (deviceInstanceId != nullptr) {
+            memset(deviceInstanceId, 0xCC, deviceInstanceIdSize);
+        }
+        SetError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    memcpy(deviceInstanceId, device->instanceId.c_str(), needed);
+    return TRUE;
+}
+
+// The property comes back as stored, terminated or not, with its type; one the device lacks
+// fails with ERROR_INVALID_DATA; a buffer too small gets ERROR_INSUFFICIENT_BUFFER and the size
+// needed, and holds junk.
+BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO deviceInfoSet,
+                                              PSP_DEVINFO_DATA deviceInfoData, DWORD property,
+                                              PDWORD propertyRegDataType, PBYTE propertyBuffer,
+                                              DWORD propertyBufferSize, PDWORD requiredSize)
+{
+    Record("SetupDiGetDeviceRegistryPropertyA", {HandleName(deviceInfoSet), Hex(property),
+                                                 Number(propertyBufferSize)});
+    const Device* device = FindSetDevice("SetupDiGetDeviceRegistryPropertyA", deviceInfoSet,
+                                         deviceInfoData);
+    if (device == nullptr) {
+        return FALSE;
+    }
+    if (propertyBuffer == nullptr && propertyBufferSize > 0) {
+        Fault("SetupDiGetDeviceRegistryPropertyA: a size without a buffer");
+        SetError(ERROR_INVALID_USER_BUFFER);
+        return FALSE;
+    }
+    const auto found = device->properties.find(property);
+    if (found == device->properties.end()) {
+        SetError(ERROR_INVALID_DATA);
+        return FALSE;
+    }
+    const DWORD needed = static_cast<DWORD>(found->second.bytes.size());
+    if (propertyRegDataType != nullptr) {
+        *propertyRegDataType = found->second.type;
+    }
+    if (requiredSize != nullptr) {
+        *requiredSize = needed;
+    }
+    if (propertyBufferSize < needed) {
+        if (propertyBuffer != nullptr) {
+            memset(propertyBuffer, 0xCC, propertyBufferSize);
+        }
+        SetError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    if (needed > 0) {
+        memcpy(propertyBuffer, found->second.bytes.data(), needed);
+    }
+    return TRUE;
+}
+
 } // namespace exported
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
+{
+    const State& state = Platform();
+    Record("GetFileAttributesA", {Text(fileName)});
+    if (fileName == nullptr) {
+        Fault("GetFileAttributesA: no file name");
+        SetError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    const std::string wanted = NormalizePath(fileName);
+    if (state.files.count(wanted) != 0 ||
+        (wanted == NormalizePath(state.modulePath) && !state.moduleFailure)) {
+        return FILE_ATTRIBUTE_ARCHIVE;
+    }
+    for (const std::string& folder : state.folders) {
+        if (folder == wanted || folder.rfind(wanted + "\\", 0) == 0) {
+            return FILE_ATTRIBUTE_DIRECTORY;
+        }
+    }
+    for (const auto& file : state.files) {
+        if (!wanted.empty() && file.first.rfind(wanted + "\\", 0) == 0) {
+            return FILE_ATTRIBUTE_DIRECTORY;
+        }
+    }
+    SetError(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+}
+
+// A path that begins with a drive and a backslash is already full; any other is taken below the
+// current folder. The result fits with its terminator or is not written: then the size it
+// needs, terminator included, comes back.
+DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart)
+{
+    Record("GetFullPathNameA", {Text(fileName), Number(bufferLength)});
+    if (fileName == nullptr || fileName[0] == '\0' || (buffer == nullptr && bufferLength > 0)) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::string name = fileName;
+    const bool full = name.size() >= 3 && name[1] == ':' && name[2] == '\\';
+    const std::string path = full ? name : Platform().currentFolder + "\\" + name;
+    if (path.size() + 1 > bufferLength) {
+        return static_cast<DWORD>(path.size() + 1);
+    }
+    memcpy(buffer, path.c_str(), path.size() + 1);
+    if (filePart != nullptr) {
+        *filePart = buffer + path.rfind('\\') + 1;
+    }
+    return static_cast<DWORD>(path.size());
+}
 
 // The data comes back exactly as stored, terminator or not. A buffer too small gets
 // ERROR_MORE_DATA and the needed size, and its contents are undefined: the stand-in fills it
