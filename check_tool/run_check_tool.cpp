@@ -9,6 +9,7 @@
 #include "launch_gate/program_path.h"
 #include "launch_gate/same_file.h"
 #include "launch_gate/settings.h"
+#include "platform/memory_functions.h"
 #include "platform/system_library.h"
 #include "platform/win32_api.h"
 
@@ -46,7 +47,7 @@ void AppendShownText(TextWriter& writer, const char* text, size_t size, size_t s
     }
     if (length > shown) {
         AppendText(writer, " (cut: ");
-        AppendNumber(writer, length);
+        AppendNumber(writer, static_cast<unsigned long>(length));
         AppendText(writer, " characters)");
     }
 }
@@ -660,7 +661,10 @@ int CheckFolder(ToolRun& run)
 
 int RunCheckTool(const char* commandLine)
 {
-    ToolRun run = {};
+    // One run's state, kept out of the stack: a frame of 4 KB or more would need the stack
+    // probe of a C runtime this program does not have.
+    static ToolRun run;
+    FillBytes(&run, 0, sizeof(run));
     StartTextWriter(run.writer, GetStdHandle(STD_OUTPUT_HANDLE));
     int status = kExitCouldNotRun;
     if (FindFolderToCheck(commandLine, run)) {

@@ -29,9 +29,6 @@ set(LAUNCHGATE_VERSION_QUAD
     "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${_tweak}")
 set(LAUNCHGATE_VERSION_COMMAS
     "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${_tweak}")
-set(LAUNCHGATE_MANIFEST_NAME "LaunchGate")
-set(LAUNCHGATE_FILE_DESCRIPTION "LaunchGate: starts an application when the driver is recent enough")
-
 # Resource-script string literals double their quotes and backslashes.
 function(launchgate_rc_string out value)
     string(REPLACE "\\" "\\\\" value "${value}")
@@ -42,63 +39,90 @@ launchgate_rc_string(LAUNCHGATE_RC_COMPANY_NAME "${LAUNCHGATE_COMPANY_NAME}")
 launchgate_rc_string(LAUNCHGATE_RC_COPYRIGHT "${LAUNCHGATE_COPYRIGHT}")
 
 set(_resources_in ${PROJECT_SOURCE_DIR}/resources)
-set(_resources_out ${PROJECT_BINARY_DIR}/resources)
-# The manifest's comments are for its readers here, not for the loader: they are left out of
-# the executable. (The comments hold no '>', which ends them in the pattern below.)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_resources_in}/LaunchGate.exe.manifest.in)
-file(READ ${_resources_in}/LaunchGate.exe.manifest.in _manifest)
-string(REGEX REPLACE "[ \t]*<!--[^>]*-->[ \t]*\n?" "" _manifest "${_manifest}")
-string(REGEX REPLACE "\n[ \t]*\n" "\n" _manifest "${_manifest}")
-file(CONFIGURE OUTPUT ${_resources_out}/LaunchGate.exe.manifest CONTENT "${_manifest}" @ONLY)
-configure_file(${_resources_in}/version.rc.in ${_resources_out}/version.rc @ONLY)
-# windres looks for included and referenced files in its include directories, and does not
-# report them as dependencies: list them so that editing either relinks the executable.
-set_source_files_properties(${_resources_in}/app.rc PROPERTIES
-    INCLUDE_DIRECTORIES ${_resources_out}
-    OBJECT_DEPENDS "${_resources_out}/LaunchGate.exe.manifest;${_resources_out}/version.rc")
 
-add_executable(LaunchGate WIN32 launch_gate/win_main.cpp ${_resources_in}/app.rc)
-target_compile_options(LaunchGate PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-rtti>")
-target_link_libraries(LaunchGate PRIVATE gate_logic kernel32 advapi32)
 # The compiler's own calls of memset and memcpy land in the product's; left as loops, they
 # would be turned into calls of themselves.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/platform/memory_functions.cpp PROPERTIES
     COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
 
-# The gate runs once and briefly: small code loads faster than fast code.
-foreach(_target gate_logic LaunchGate)
-    target_compile_options(${_target} PRIVATE -Os)
-endforeach()
+# Each executable runs once and briefly: small code loads faster than fast code. Headers show
+# only what Windows XP has, so a newer call does not compile. Nothing unwinds through the
+# program's frames in the 32-bit build: no exceptions, no runtime that would. (The 64-bit build
+# keeps its unwind data, which Windows itself uses there.)
+function(launchgate_harden_code target)
+    # Each function in a section of its own, so that the linker leaves out what one executable
+    # of the two never calls.
+    target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+    target_compile_definitions(${target} PRIVATE _WIN32_WINNT=0x0501 WINVER=0x0501)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    endif()
+endfunction()
+launchgate_harden_code(gate_logic)
+launchgate_harden_code(check_tool_logic)
 
-# Headers show only what Windows XP has, so a newer call does not compile.
-foreach(_target gate_logic LaunchGate)
-    target_compile_definitions(${_target} PRIVATE _WIN32_WINNT=0x0501 WINVER=0x0501)
-endforeach()
+# One executable of the product: NAME.exe from SOURCES, with its own manifest and version
+# resource (DESCRIPTION as its description), started at ENTRY without a C runtime, importing
+# from KERNEL32 and ADVAPI32 alone, the libraries every Windows process has from the system
+# folder; SUBSYSTEM is windows or console.
+function(launchgate_add_executable name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "SUBSYSTEM;ENTRY;DESCRIPTION" "SOURCES;LIBRARIES")
+    set(LAUNCHGATE_MANIFEST_NAME "${name}")
+    set(LAUNCHGATE_FILE_DESCRIPTION "${arg_DESCRIPTION}")
+    set(LAUNCHGATE_INTERNAL_NAME "${name}")
+    set(LAUNCHGATE_ORIGINAL_FILENAME "${name}.exe")
+    set(out ${PROJECT_BINARY_DIR}/resources/${name})
+    # The manifest's comments are for its readers here, not for the loader: they are left out
+    # of the executable. (The comments hold no '>', which ends them in the pattern below.)
+    file(READ ${_resources_in}/LaunchGate.exe.manifest.in manifest)
+    string(REGEX REPLACE "[ \t]*<!--[^>]*-->[ \t]*\n?" "" manifest "${manifest}")
+    string(REGEX REPLACE "\n[ \t]*\n" "\n" manifest "${manifest}")
+    file(CONFIGURE OUTPUT ${out}/app.manifest CONTENT "${manifest}" @ONLY)
+    configure_file(${_resources_in}/version.rc.in ${out}/version.rc @ONLY)
+    configure_file(${_resources_in}/app.rc ${out}/app.rc COPYONLY)
+    # windres looks for included and referenced files in its include directories, and does not
+    # report them as dependencies: list them so that editing either relinks the executable.
+    set_source_files_properties(${out}/app.rc PROPERTIES
+        INCLUDE_DIRECTORIES ${out}
+        OBJECT_DEPENDS "${out}/app.manifest;${out}/version.rc")
 
-# No C runtime: the executable starts at its own entry point and imports from KERNEL32 and
-# ADVAPI32 alone, the libraries every Windows process has from the system folder.
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(_entry _LaunchGateStart)
-    # Nothing unwinds through the gate's frames: no exceptions, no runtime that would. (The
-    # 64-bit build keeps its unwind data, which Windows itself uses there.)
-    foreach(_target gate_logic LaunchGate)
-        target_compile_options(${_target} PRIVATE -fno-asynchronous-unwind-tables -fno-unwind-tables)
-    endforeach()
-else()
-    set(_entry LaunchGateStart)
-endif()
-target_link_options(LaunchGate PRIVATE -nostdlib -Wl,--entry,${_entry} -s)
-# PE header: OS and subsystem versions; ASLR and DEP; no link time stamp, so that two builds
-# of one source give the same bytes. Stripping keeps .reloc, which ASLR needs on 32-bit.
-target_link_options(LaunchGate PRIVATE
-    -Wl,--major-os-version,${LAUNCHGATE_PE_VERSION_MAJOR}
-    -Wl,--minor-os-version,${LAUNCHGATE_PE_VERSION_MINOR}
-    -Wl,--major-subsystem-version,${LAUNCHGATE_PE_VERSION_MAJOR}
-    -Wl,--minor-subsystem-version,${LAUNCHGATE_PE_VERSION_MINOR}
-    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    target_link_options(LaunchGate PRIVATE -Wl,--high-entropy-va)
-endif()
+    if(arg_SUBSYSTEM STREQUAL "windows")
+        add_executable(${name} WIN32 ${arg_SOURCES} ${out}/app.rc)
+    else()
+        add_executable(${name} ${arg_SOURCES} ${out}/app.rc)
+        target_link_options(${name} PRIVATE -mconsole)
+    endif()
+    target_compile_options(${name} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-rtti>")
+    target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} kernel32 advapi32)
+    launchgate_harden_code(${name})
+
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        set(entry _${arg_ENTRY})
+    else()
+        set(entry ${arg_ENTRY})
+    endif()
+    target_link_options(${name} PRIVATE -nostdlib -Wl,--entry,${entry} -Wl,--gc-sections -s)
+    # PE header: OS and subsystem versions; ASLR and DEP; no link time stamp, so that two builds
+    # of one source give the same bytes. Stripping keeps .reloc, which ASLR needs on 32-bit.
+    target_link_options(${name} PRIVATE
+        -Wl,--major-os-version,${LAUNCHGATE_PE_VERSION_MAJOR}
+        -Wl,--minor-os-version,${LAUNCHGATE_PE_VERSION_MINOR}
+        -Wl,--major-subsystem-version,${LAUNCHGATE_PE_VERSION_MAJOR}
+        -Wl,--minor-subsystem-version,${LAUNCHGATE_PE_VERSION_MINOR}
+        -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        target_link_options(${name} PRIVATE -Wl,--high-entropy-va)
+    endif()
+endfunction()
+
+launchgate_add_executable(LaunchGate SUBSYSTEM windows ENTRY LaunchGateStart
+    DESCRIPTION "LaunchGate: starts an application when the driver is recent enough"
+    SOURCES launch_gate/win_main.cpp LIBRARIES gate_logic)
+# The check tool: a console program beside the gate, deciding with the gate's own code.
+launchgate_add_executable(LaunchGateCheck SUBSYSTEM console ENTRY LaunchGateCheckStart
+    DESCRIPTION "LaunchGateCheck: tells what LaunchGate would decide on this machine, and why"
+    SOURCES check_tool/check_main.cpp LIBRARIES check_tool_logic gate_logic)
 
 # Release package of the shipped (32-bit) build: cmake --build --preset windows-i686 --target package
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -110,7 +134,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
                        @ONLY NEWLINE_STYLE CRLF)
     endforeach()
 
-    install(TARGETS LaunchGate RUNTIME DESTINATION .)
+    install(TARGETS LaunchGate LaunchGateCheck RUNTIME DESTINATION .)
     install(FILES ${_package_out}/detail.ini ${_package_out}/README.txt DESTINATION .)
 
     set(CPACK_VERBATIM_VARIABLES ON)

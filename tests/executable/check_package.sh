@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the release package and checks what it holds: the executable as built, the sample
+# Builds the release package and checks what it holds: the gate and the check tool as built, the sample
 # detail.ini with every key, and the deployer's README.txt, both with Windows line ends; that
 # SHA256SUMS beside it checks; and, when no certificate was configured, that the build says
 # once that the package is not signed.
-# Usage: check_package.sh CMAKE BUILD_DIR PACKAGE_ZIP EXE SCRATCH_DIR
+# Usage: check_package.sh CMAKE BUILD_DIR PACKAGE_ZIP EXE SCRATCH_DIR CHECK_TOOL_EXE
 set -euo pipefail
-cmake=$1 build_dir=$2 zip=$3 exe=$4 scratch=$5
+cmake=$1 build_dir=$2 zip=$3 exe=$4 scratch=$5 check_tool=$6
 
 rm -f "$zip" "$(dirname "$zip")/SHA256SUMS"
 log=$("$cmake" --build "$build_dir" --target package 2>&1) || { echo "$log"; echo "the package target failed"; exit 1; }
@@ -25,7 +25,8 @@ sums=$(cd "$(dirname "$zip")" && sha256sum -c SHA256SUMS 2>&1) ||
 
 top=$(basename "$zip" .zip)
 listing=$(cd "$(dirname "$zip")" && "$cmake" -E tar tf "$zip" | sed 's:/$::' | sort)
-expected=$(printf '%s\n' "$top" "$top/LaunchGate.exe" "$top/README.txt" "$top/detail.ini" | sort)
+expected=$(printf '%s\n' "$top" "$top/LaunchGate.exe" "$top/LaunchGateCheck.exe" "$top/README.txt" \
+           "$top/detail.ini" | sort)
 # Directory entries are optional in a ZIP: compare files and the top folder if listed.
 found=$(grep -vxF "$top" <<<"$listing" || true)
 want=$(grep -vxF "$top" <<<"$expected")
@@ -34,13 +35,15 @@ want=$(grep -vxF "$top" <<<"$expected")
 rm -rf "$scratch" && mkdir -p "$scratch"
 (cd "$scratch" && "$cmake" -E tar xf "$zip")
 dir="$scratch/$top"
-packaged=$dir/LaunchGate.exe
-# A signed package holds the executable as built plus its signatures (checked by signing.*).
-if [ -n "$certificate" ] && [ -f "$packaged" ]; then
-  osslsigncode remove-signature -in "$packaged" -out "$scratch/unsigned.exe" >/dev/null
-  packaged=$scratch/unsigned.exe
-fi
-cmp -s "$exe" "$packaged" || fail "packaged LaunchGate.exe" "the same bytes as $exe" "different bytes"
+# A signed package holds the executables as built plus their signatures (checked by signing.*).
+for built in "$exe" "$check_tool"; do
+  packaged=$dir/$(basename "$built")
+  if [ -n "$certificate" ] && [ -f "$packaged" ]; then
+    osslsigncode remove-signature -in "$packaged" -out "$scratch/unsigned.exe" >/dev/null
+    packaged=$scratch/unsigned.exe
+  fi
+  cmp -s "$built" "$packaged" || fail "packaged $(basename "$built")" "the same bytes as $built" "different bytes"
+done
 
 ini="$dir/detail.ini"
 if [ -f "$ini" ]; then
@@ -65,6 +68,7 @@ if [ -f "$readme" ]; then
   for heading in "What it does" "How to configure it" "Exit status" "What it never does"; do
     grep -qx "$heading" <<<"$text" || fail "README.txt" "a section \"$heading\"" "none"
   done
+  grep -q "LaunchGateCheck.exe" <<<"$text" || fail "README.txt" "a line on LaunchGateCheck.exe" "none"
 fi
 for f in "$ini" "$readme"; do
   [ -f "$f" ] || continue

@@ -2,9 +2,10 @@
 # Checks the PE header of the executable: machine, GUI subsystem, OS and subsystem versions,
 # file characteristics, ASLR/DEP flags with the relocations ASLR needs, no debug directory and
 # no link time stamp.
-# Usage: check_pe.sh OBJDUMP EXE ARCH (ARCH: i686 or x86_64)
+# Usage: check_pe.sh OBJDUMP EXE ARCH [SUBSYSTEM] (ARCH: i686 or x86_64; SUBSYSTEM: 2, Windows
+# GUI, the default, or 3, console)
 set -euo pipefail
-objdump=$1 exe=$2 arch=$3
+objdump=$1 exe=$2 arch=$3 want_subsystem=${4:-2}
 
 headers=$("$objdump" -p "$exe")
 sections=$("$objdump" -h "$exe")
@@ -24,7 +25,8 @@ found=$(sed -n 's/.*file format //p' <<<"$headers" | head -n1)
 [ "$(field Magic)" = "$magic" ] || fail "optional header magic" "$magic" "$(field Magic)"
 
 subsystem=$(field Subsystem)
-[ "$subsystem" = 00000002 ] || fail "subsystem" "00000002 (Windows GUI)" "$subsystem"
+[ "$subsystem" = 0000000$want_subsystem ] ||
+  fail "subsystem" "0000000$want_subsystem (2 Windows GUI, 3 console)" "$subsystem"
 for f in MajorOSystemVersion:$os_major MinorOSystemVersion:$os_minor \
          MajorSubsystemVersion:$os_major MinorSubsystemVersion:$os_minor; do
   name=${f%%:*} want=${f#*:}

@@ -9,7 +9,7 @@ shift 5
 rm -rf "$scratch"
 "$cmake" -S "$source_dir" -B "$scratch" -G "$generator" "$@" >"$scratch.log" 2>&1 ||
   { cat "$scratch.log"; echo "second configure failed"; exit 1; }
-"$cmake" --build "$scratch" --target LaunchGate >>"$scratch.log" 2>&1 ||
+"$cmake" --build "$scratch" --target "$(basename "$exe" .exe)" >>"$scratch.log" 2>&1 ||
   { cat "$scratch.log"; echo "second build failed"; exit 1; }
 second="$scratch/$(basename "$exe")"
 if ! cmp "$exe" "$second"; then

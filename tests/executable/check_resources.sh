@@ -3,9 +3,10 @@
 # elevation, names Vista to Windows 10/11, declares DPI awareness and common controls 6, keeps
 # trustInfo in one namespace and carries the project version; the version resource carries
 # the project version in its numbers and its FileVersion and ProductVersion strings.
-# Usage: check_resources.sh WINDRES EXE PROJECT_VERSION ARCH (ARCH: i686 or x86_64)
+# Usage: check_resources.sh WINDRES EXE PROJECT_VERSION ARCH [NAME] (ARCH: i686 or x86_64; NAME:
+# the executable's own name, LaunchGate unless given)
 set -euo pipefail
-windres=$1 exe=$2 version=$3 arch=$4
+windres=$1 exe=$2 version=$3 arch=$4 name=${5:-LaunchGate}
 
 rc=$("$windres" -J coff -i "$exe" -O rc) || { echo "no resources read from $exe"; exit 1; }
 status=0
@@ -33,8 +34,8 @@ want_in_manifest() {  # description, extended regular expression, what to show w
   grep -qE -- "$2" <<<"$manifest" || fail "manifest: $1" "a match for $2" "$(grep -oE -- "$3" <<<"$manifest" | head -n1)"
 }
 want_in_manifest "own identity and version" \
-  "<assemblyIdentity type=\"win32\" name=\"LaunchGate\" version=\"${quad//./\\.}\" processorArchitecture=\"$manifest_arch\"/>" \
-  '<assemblyIdentity type="win32" name="LaunchGate"[^>]*>'
+  "<assemblyIdentity type=\"win32\" name=\"$name\" version=\"${quad//./\\.}\" processorArchitecture=\"$manifest_arch\"/>" \
+  "<assemblyIdentity type=\"win32\" name=\"$name\"[^>]*>"
 want_in_manifest "execution level" \
   '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' '<requestedExecutionLevel[^>]*>'
 want_in_manifest "trustInfo in the one namespace XP reads" \
@@ -71,7 +72,7 @@ for f in FileVersion ProductVersion; do
   found=$(sed -n "s/^[[:space:]]*VALUE \"$f\", \"\(.*\)\"[[:space:]]*$/\1/p" <<<"$versioninfo")
   [ "$found" = "$version" ] || fail "$f" "$version" "$found"
 done
-for f in ProductName:LaunchGate OriginalFilename:LaunchGate.exe; do
+for f in ProductName:LaunchGate OriginalFilename:$name.exe InternalName:$name; do
   name=${f%%:*} want=${f#*:}
   found=$(sed -n "s/^[[:space:]]*VALUE \"$name\", \"\(.*\)\"[[:space:]]*$/\1/p" <<<"$versioninfo")
   [ "$found" = "$want" ] || fail "$name" "$want" "$found"
