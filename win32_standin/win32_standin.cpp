@@ -1148,7 +1148,26 @@ DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer,
     }
     const std::string name = fileName;
     const bool full = name.size() >= 3 && name[1] == ':' && name[2] == '\\';
-    const std::string path = full ? name : Platform().currentFolder + "\\" + name;
+    // "." and ".." are resolved, never above the drive; a trailing backslash stays.
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream names(full ? name : Platform().currentFolder + "\\" + name);
+    while (std::getline(names, part, '\\')) {
+        if (part == "..") {
+            if (parts.size() > 1) {
+                parts.pop_back();
+            }
+        } else if (part != "." && (!part.empty() || parts.empty())) {
+            parts.push_back(part);
+        }
+    }
+    std::string path;
+    for (const std::string& kept : parts) {
+        path += (path.empty() ? "" : "\\") + kept;
+    }
+    if (parts.size() == 1 || name.back() == '\\') {
+        path += "\\";
+    }
     if (path.size() + 1 > bufferLength) {
         return static_cast<DWORD>(path.size() + 1);
     }
