@@ -13,7 +13,7 @@ seconds="${1:-300}"
 case "$seconds" in
   '' | *[!0-9]*) echo "usage: $0 [SECONDS_PER_TARGET]" >&2; exit 2 ;;
 esac
-targets=(meets_minimum_fuzz driver_date_fuzz launch_gate_fuzz check_tool_parts_fuzz)
+targets=(meets_minimum_fuzz driver_date_fuzz launch_gate_fuzz check_tool_parts_fuzz check_tool_fuzz)
 
 cmake --preset host-fuzz >/dev/null
 cmake --build --preset host-fuzz >/dev/null

@@ -11,6 +11,7 @@ Wine loader for it, a 64-bit or 32-bit prefix and the Windows version the prefix
 import argparse
 import os
 import random
+import re
 import shutil
 import sys
 import time
@@ -303,6 +304,57 @@ def check_yes_no_box(box, text, pressed):
     expect_equal("box closed", "1", box.get("closed"))
 
 
+# The check tool beside the gate: run on the same program folder just before the gate, it must
+# say what the gate then does. Every "nothing" of these scenarios is a pass that starts nothing
+# (no or unusable LaunchApp, the gate itself, an untrusted folder deciding on Wine's own
+# adapter with the defaults), so it exits with 2 and says PASS.
+CHECK_TOOL_STATUS = {"start": 0, "box": 1, "ask": 1, "nothing": 2}
+DEVICE_LINE = re.compile(r"^Device (\d+): .*: (meets|too old|unreadable)$")
+PLAIN_DATE = re.compile(r"^(\d+)-(\d+)-(\d+)$")
+
+
+def expected_device_words(scenario):
+    """The tool's verdict word for each device registered, in walk order, where the scenario
+    makes it known: the test class, every enumerator, devices in argument order, the default
+    minimum. None where it is not known (Wine's own adapter, enumerators, odd registry data)."""
+    settings = scenario.get("ini") or ""
+    devices = scenario.get("devices")
+    if (devices is None or "Class=%s" % TEST_CLASS not in settings or "Enumerator=" in settings
+            or "DriverDate=9-27-2005" not in settings):
+        return None
+    words = []
+    for device in devices:
+        if device in ("none", "nokey", "nodriver"):
+            words.append("unreadable")
+            continue
+        date = PLAIN_DATE.match(device)
+        if date is None:
+            return None
+        month, day, year = (int(field) for field in date.groups())
+        words.append("meets" if (year, month, day) >= (2005, 9, 27) else "too old")
+    return words
+
+
+def check_tool_report(status, output, scenario):
+    """The tool's exit status, device lines and verdict line against what the gate does."""
+    outcome = scenario["expect"][0]
+    expect_equal("check tool exit status", CHECK_TOOL_STATUS[outcome], status)
+    lines = output.replace("\r\n", "\n").split("\n")
+    devices = [DEVICE_LINE.match(line) for line in lines if line.startswith("Device ")]
+    if None in devices:
+        raise Failure("check tool: a device line of another form: %r"
+                      % [line for line in lines if line.startswith("Device ")])
+    expect_equal("check tool device positions", list(range(len(devices))),
+                 [int(match.group(1)) for match in devices])
+    words = expected_device_words(scenario)
+    if words is not None:
+        expect_equal("check tool device verdicts", words, [match.group(2) for match in devices])
+    verdicts = [line for line in lines if line.startswith("Verdict: ")]
+    passes = outcome in ("start", "nothing")
+    expect_equal("check tool verdict", "Verdict: PASS" if passes else "Verdict: FAIL",
+                 verdicts[0][:13] if len(verdicts) == 1 else verdicts)
+
+
 class Suite:
     def __init__(self, args, session):
         self.args = args
@@ -357,8 +409,20 @@ class Suite:
                 os.chmod(path, 0o444)
         return folder, os.path.dirname(probe_path)
 
-    def run_gate(self, folder, expect_box, lock=False, press=None):
-        """Runs the gate; returns (exit status, seconds, box report or None)."""
+    def run_check_tool(self, folder):
+        """Runs the check tool on the program folder: the copy beside the gate with no
+        argument, or where its own path would be too long, the built one with the folder as
+        its argument. Returns (exit status, output)."""
+        beside = os.path.join(folder, "LaunchGateCheck.exe")
+        shutil.copy(self.args.check_tool, beside)
+        if len(windows_path(beside)) <= 259:
+            return self.session.run_windows_program(beside, [], timeout=GATE_TIMEOUT)
+        return self.session.run_windows_program(self.args.check_tool, [windows_path(folder)],
+                                                timeout=GATE_TIMEOUT)
+
+    def run_gate(self, folder, expect_box, lock=False, press=None, before_gate=None):
+        """Runs the gate, after `before_gate` if given (with the settings file locked where
+        asked); returns (exit status, seconds, box report or None)."""
         locker = None
         if lock:
             locker = self.session.start_windows_program(
@@ -367,6 +431,8 @@ class Suite:
                 self.session.kill(locker)
                 raise Failure("could not lock the settings file")
         try:
+            if before_gate is not None:
+                before_gate()
             return self._run_gate(folder, expect_box, press)
         finally:
             if locker is not None:
@@ -400,9 +466,16 @@ class Suite:
         folder, probe_folder = self.lay_out_folder(index, scenario)
         expect = scenario["expect"]
         press = expect[2] if expect[0] == "ask" else None
+        tool = []
+        before_gate = None
+        if self.args.check_tool:
+            def before_gate():
+                tool.extend(self.run_check_tool(folder))
         status, seconds, box = self.run_gate(folder, expect[0] in ("box", "ask"),
-                                             scenario.get("lock"), press)
+                                             scenario.get("lock"), press, before_gate)
         expect_equal("gate exit status", 0, status)
+        if tool:
+            check_tool_report(tool[0], tool[1], scenario)
         records = read_probe_records(probe_folder)
 
         if expect[0] == "ask":
@@ -451,6 +524,8 @@ def main():
     parser.add_argument("--box-closer", required=True)
     parser.add_argument("--devreg", required=True)
     parser.add_argument("--file-locker", required=True)
+    parser.add_argument("--check-tool", help="LaunchGateCheck.exe, run on every program folder "
+                        "before the gate and checked against what the gate does")
     parser.add_argument("--only", help="run only scenarios whose name contains this text")
     parser.add_argument("--wine", default=WINE, help="the Wine loader for the programs' "
                         "architecture (default: %(default)s)")
@@ -460,6 +535,8 @@ def main():
     args = parser.parse_args()
     for name in ("gate", "probe_app", "box_closer", "devreg", "file_locker"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
+    if args.check_tool:
+        args.check_tool = os.path.abspath(args.check_tool)
 
     suite_started = time.monotonic()
     if os.path.realpath(args.wine) == os.path.realpath(WINE32):
