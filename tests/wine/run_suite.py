@@ -316,11 +316,14 @@ PLAIN_DATE = re.compile(r"^(\d+)-(\d+)-(\d+)$")
 def expected_device_words(scenario):
     """The tool's verdict word for each device registered, in walk order, where the scenario
     makes it known: the test class, every enumerator, devices in argument order, the default
-    minimum. None where it is not known (Wine's own adapter, enumerators, odd registry data)."""
+    minimum, a settings file the gate reads. None where it is not known (Wine's own adapter,
+    enumerators, odd registry data, a locked file or an untrusted folder, where the defaults
+    decide on Wine's adapter)."""
     settings = scenario.get("ini") or ""
     devices = scenario.get("devices")
     if (devices is None or "Class=%s" % TEST_CLASS not in settings or "Enumerator=" in settings
-            or "DriverDate=9-27-2005" not in settings):
+            or "DriverDate=9-27-2005" not in settings or scenario.get("lock")
+            or scenario.get("module_path_length", 0) > 259):
         return None
     words = []
     for device in devices:
@@ -330,6 +333,9 @@ def expected_device_words(scenario):
         date = PLAIN_DATE.match(device)
         if date is None:
             return None
+        if len(device) >= 64:  # no room for its terminator in the gate's 64 bytes
+            words.append("unreadable")
+            continue
         month, day, year = (int(field) for field in date.groups())
         words.append("meets" if (year, month, day) >= (2005, 9, 27) else "too old")
     return words
