@@ -115,9 +115,10 @@ def main():
         if args.warning:
             print("Verdict: FAIL - the last device's driver date is before %s." % WARNING_MINIMUM)
             print("It showed its warning box:")
-            buttons = [box.get("button%d" % i) for i in range(int(box.get("buttons", "0")))]
+            buttons = [box.get("button%d" % i, "").replace("&", "")
+                       for i in range(int(box.get("buttons", "0")))]
             print('  caption "Warning", text "%s", buttons: %s (default %s)'
-                  % (box.get("text"), ", ".join(buttons), box.get("default")))
+                  % (box.get("text"), ", ".join(buttons), box.get("default", "").replace("&", "")))
             if args.ask:
                 print("The demo pressed No.")
             print("Screenshot of the box: %s" % png)
