@@ -3,7 +3,8 @@
 Wine reports, and says what happened. It runs the shipped 32-bit build under 32-bit Wine (the
 file users get), or the 64-bit build of the same source under wine64 with --x86_64. With --warning, the sample's minimum date is moved
 past the adapter's driver date, so the gate shows its warning box; a screenshot of the box is
-saved and the box is closed."""
+saved and the box is closed. With --ask, the warning box asks (StartAnyway=1): it is
+photographed too, and No is pressed."""
 
 import argparse
 import os
@@ -17,6 +18,8 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
 from wine_session import WINE, WINE32, WineSession, check_kernel_runs_32bit_programs  # noqa: E402
 
 WARNING_MINIMUM = "12-31-2099"
+ASK_MESSAGE = ("Your display driver is older than September 27, 2005, and the program may not "
+               "run correctly. Start it anyway?")
 
 
 def setting(text, key):
@@ -30,7 +33,10 @@ def main():
                         help="run the 64-bit build under wine64 instead of the shipped 32-bit one")
     parser.add_argument("--warning", action="store_true",
                         help="show the warning path and save a screenshot of the box")
+    parser.add_argument("--ask", action="store_true",
+                        help="the same with StartAnyway=1: the Yes/No box, answered No")
     args = parser.parse_args()
+    args.warning = args.warning or args.ask
 
     demo_dir = os.path.join(ROOT, "build", "demo")
     architecture, wine = "i686", WINE32
@@ -52,6 +58,10 @@ def main():
         settings = f.read()
     if args.warning:
         settings = re.sub(r"^DriverDate=.*$", "DriverDate=" + WARNING_MINIMUM, settings,
+                          flags=re.MULTILINE)
+    if args.ask:
+        settings = re.sub(r"^StartAnyway=.*$", "StartAnyway=1", settings, flags=re.MULTILINE)
+        settings = re.sub(r"^Message=.*$", "Message=" + ASK_MESSAGE, settings,
                           flags=re.MULTILINE)
     with open(os.path.join(folder, "detail.ini"), "w", newline="\r\n") as f:
         f.write(settings)
@@ -88,14 +98,15 @@ def main():
                 session.kill(gate)
                 print("\nNo warning box appeared: unexpected.")
                 return 1
-            png = os.path.join(demo_dir, "warning-box.png")
+            png = os.path.join(demo_dir, "warning-box-ask.png" if args.ask else "warning-box.png")
             time.sleep(0.5)  # let the box finish painting
             session.screenshot(png + ".full.png")
             x, y, w, h = (int(v) for v in box["rect"].split(","))
             os.system("convert %s -crop %dx%d+%d+%d +repage %s"
                       % (png + ".full.png", w + 40, h + 40, max(x - 20, 0), max(y - 20, 0), png))
             os.remove(png + ".full.png")
-            session.run_windows_program(box_closer, ["5000", "Warning"], timeout=60)
+            session.run_windows_program(box_closer, ["5000", "Warning"] +
+                                        (["-p", "No"] if args.ask else []), timeout=60)
         gate.communicate(timeout=120)
         seconds = time.monotonic() - started
 
@@ -104,8 +115,12 @@ def main():
         if args.warning:
             print("Verdict: FAIL - the last device's driver date is before %s." % WARNING_MINIMUM)
             print("It showed its warning box:")
-            print('  caption "Warning", text "%s", buttons: %s'
-                  % (box.get("text"), box.get("button0")))
+            buttons = [box.get("button%d" % i, "").replace("&", "")
+                       for i in range(int(box.get("buttons", "0")))]
+            print('  caption "Warning", text "%s", buttons: %s (default %s)'
+                  % (box.get("text"), ", ".join(buttons), box.get("default", "").replace("&", "")))
+            if args.ask:
+                print("The demo pressed No.")
             print("Screenshot of the box: %s" % png)
             print("Application started: %s" % ("yes (unexpected)" if os.path.exists(received)
                                                 else "no"))

@@ -30,6 +30,7 @@
 #include <string.h>
 
 #include <string>
+#include <strings.h>
 #include <vector>
 
 #include "driver_check/driver_date.h"
@@ -299,7 +300,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const std::vector<Call> starts = CallsTo("CreateProcessA");
     const std::vector<Call> boxes = CallsTo("MessageBoxA");
-    const bool warned = !CallsTo("LoadLibraryA").empty();
+    // The warning path, and only it, loads the box's library.
+    bool warned = false;
+    for (const Call& load : CallsTo("LoadLibraryExA")) {
+        const std::string& path = load.arguments.at(0);
+        const std::string suffix = "\\user32.dll";
+        warned = warned || (path.size() >= suffix.size() &&
+                            strcasecmp(path.c_str() + path.size() - suffix.size(),
+                                       suffix.c_str()) == 0);
+    }
     if (verdict != (warned ? 0 : 1)) {
         fprintf(stderr, "model verdict %d, the gate %s\n", verdict, warned ? "warned" : "passed");
     }
