@@ -18,9 +18,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import wine_session  # noqa: E402
-from wine_session import (WINE32, WineSession, check_kernel_runs_32bit_programs,  # noqa: E402
-                          windows_path)
+from wine_session import (SKIP_STATUS, add_configuration_arguments,  # noqa: E402
+                          open_configured_session, reason_to_skip, windows_path)
 from run_suite import (BOX_WAIT_MS, GATE_TIMEOUT, Failure, Suite, class_ini,  # noqa: E402
                        expect_equal, parse_box, read_probe_records)
 
@@ -108,23 +107,18 @@ def main():
     parser.add_argument("--probe-app", required=True)
     parser.add_argument("--box-closer", required=True)
     parser.add_argument("--devreg", required=True)
-    parser.add_argument("--wine", default=wine_session.WINE,
-                        help="the Wine loader that runs the gate (default %(default)s)")
-    parser.add_argument("--prefix-arch", choices=("win64", "win32"), default="win64")
-    parser.add_argument("--windows-version", help="Windows version the prefix reports")
+    add_configuration_arguments(parser)
     args = parser.parse_args()
     for name in ("gate", "marker_dll", "probe_app", "box_closer", "devreg"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
 
     started = time.monotonic()
-    if os.path.realpath(args.wine) == os.path.realpath(WINE32):
-        reason = check_kernel_runs_32bit_programs(args.work_dir)
-        if reason is not None:
-            print("SKIPPED: %s, so 32-bit Wine cannot run here" % reason)
-            return 77
+    reason = reason_to_skip(args)
+    if reason is not None:
+        print("SKIPPED: %s" % reason)
+        return SKIP_STATUS
     passed = failed = 0
-    with WineSession(args.work_dir, wine=args.wine, prefix_arch=args.prefix_arch,
-                     windows_version=args.windows_version) as session:
+    with open_configured_session(args) as session:
         suite = Suite(args, session)
         for index, path in enumerate(PATHS):
             try:

@@ -17,10 +17,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_session import (WINE, WINE32, WineSession, check_kernel_runs_32bit_programs,  # noqa: E402
-                          windows_path)
+from wine_session import (SKIP_STATUS, add_configuration_arguments,  # noqa: E402
+                          open_configured_session, reason_to_skip, windows_path)
 
-SKIP_STATUS = 77  # CTest's SKIP_RETURN_CODE for the suite's tests
 # What a started program sees as the Windows version, for each version the prefix is set to.
 REPORTED_VERSIONS = {"winxp": "5.1", "win7": "6.1", "win8": "6.2", "win10": "10.0"}
 
@@ -533,11 +532,7 @@ def main():
     parser.add_argument("--check-tool", help="LaunchGateCheck.exe, run on every program folder "
                         "before the gate and checked against what the gate does")
     parser.add_argument("--only", help="run only scenarios whose name contains this text")
-    parser.add_argument("--wine", default=WINE, help="the Wine loader for the programs' "
-                        "architecture (default: %(default)s)")
-    parser.add_argument("--prefix-arch", choices=("win64", "win32"), default="win64")
-    parser.add_argument("--windows-version", help="Windows version the prefix reports "
-                        "(winxp, win7, win10, ...; default: Wine's own)")
+    add_configuration_arguments(parser)
     args = parser.parse_args()
     for name in ("gate", "probe_app", "box_closer", "devreg", "file_locker"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
@@ -545,14 +540,12 @@ def main():
         args.check_tool = os.path.abspath(args.check_tool)
 
     suite_started = time.monotonic()
-    if os.path.realpath(args.wine) == os.path.realpath(WINE32):
-        reason = check_kernel_runs_32bit_programs(args.work_dir)
-        if reason is not None:
-            print("SKIPPED: %s, so 32-bit Wine cannot run here" % reason)
-            return SKIP_STATUS
+    reason = reason_to_skip(args)
+    if reason is not None:
+        print("SKIPPED: %s" % reason)
+        return SKIP_STATUS
     passed = failed = 0
-    with WineSession(args.work_dir, wine=args.wine, prefix_arch=args.prefix_arch,
-                     windows_version=args.windows_version) as session:
+    with open_configured_session(args) as session:
         print("wine session ready in %.1f s (display %s; %s, %s prefix, Windows version %s)"
               % (time.monotonic() - suite_started, session.display, args.wine,
                  args.prefix_arch, args.windows_version or "Wine's default"), flush=True)

@@ -50,6 +50,32 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+SKIP_STATUS = 77  # CTest's SKIP_RETURN_CODE for the runs under Wine
+
+
+def add_configuration_arguments(parser):
+    """The options that choose a configuration: the Wine loader, the prefix, the version."""
+    parser.add_argument("--wine", default=WINE, help="the Wine loader for the programs' "
+                        "architecture (default: %(default)s)")
+    parser.add_argument("--prefix-arch", choices=("win64", "win32"), default="win64")
+    parser.add_argument("--windows-version", help="Windows version the prefix reports "
+                        "(winxp, win7, win10, ...; default: Wine's own)")
+
+
+def reason_to_skip(args):
+    """Why this configuration cannot run on this machine (printed as the skip's reason), or
+    None. Only a 32-bit loader on a kernel that runs no 32-bit program is a reason."""
+    if os.path.realpath(args.wine) != os.path.realpath(WINE32):
+        return None
+    reason = check_kernel_runs_32bit_programs(args.work_dir)
+    return None if reason is None else "%s, so 32-bit Wine cannot run here" % reason
+
+
+def open_configured_session(args):
+    return WineSession(args.work_dir, wine=args.wine, prefix_arch=args.prefix_arch,
+                       windows_version=args.windows_version)
+
+
 class WineSession:
     def __init__(self, work_dir, fresh_prefix=True, wine=WINE, prefix_arch="win64",
                  windows_version=None, virtual_desktop=None):
