@@ -414,6 +414,16 @@ class Suite:
                 os.chmod(path, 0o444)
         return folder, os.path.dirname(probe_path)
 
+    def walk_was_transiently_empty(self, output, scenario):
+        """True when the tool printed no device line for a scenario that registered devices of
+        the test class, and a listing made now shows every one of them."""
+        if (scenario.get("devices") is None or expected_device_words(scenario) is None
+                or any(line.startswith("Device ") for line in output.splitlines())):
+            return False
+        _, listing = self.session.run_windows_program(self.args.devreg, ["list", TEST_CLASS],
+                                                      timeout=60)
+        return ("devices=%d" % len(scenario["devices"])) in listing.splitlines()
+
     def run_check_tool(self, folder):
         """Runs the check tool on the program folder: the copy beside the gate with no
         argument, or where its own path would be too long, the built one with the folder as
@@ -480,7 +490,22 @@ class Suite:
                                              scenario.get("lock"), press, before_gate)
         expect_equal("gate exit status", 0, status)
         if tool:
-            check_tool_report(tool[0], tool[1], scenario)
+            try:
+                try:
+                    check_tool_report(tool[0], tool[1], scenario)
+                except Failure:
+                    if not self.walk_was_transiently_empty(tool[1], scenario):
+                        raise
+                    # Seen once in many runs: Wine listed none of the test class's devices to
+                    # one process, and all of them to the next. Only that case is run again.
+                    print("NOTE  %s: the check tool walked no device of the %d registered; "
+                          "devreg lists them all now, so the tool runs once more"
+                          % (scenario["name"], len(scenario["devices"])), flush=True)
+                    tool[:] = self.run_check_tool(folder)
+                    check_tool_report(tool[0], tool[1], scenario)
+            except Failure as failure:
+                raise Failure("%s\n      the check tool printed:\n        %s"
+                              % (failure, tool[1].rstrip().replace("\n", "\n        ")))
         records = read_probe_records(probe_folder)
 
         if expect[0] == "ask":
