@@ -745,23 +745,15 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags)
 namespace exported {
 BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags);
 BOOL WINAPI SetDllDirectoryA(LPCSTR pathName);
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR className, LPGUID classGuidList,
-                                       DWORD classGuidListSize, PDWORD requiredSize);
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
-                                     DWORD flags);
-BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO deviceInfoSet, DWORD memberIndex,
-                                  PSP_DEVINFO_DATA deviceInfoData);
-HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
-                                 DWORD scope, DWORD hwProfile, DWORD keyType, REGSAM samDesired);
-BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet);
-BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
-                                        PSTR deviceInstanceId, DWORD deviceInstanceIdSize,
-                                        PDWORD requiredSize);
-BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO deviceInfoSet,
-                                              PSP_DEVINFO_DATA deviceInfoData, DWORD property,
-                                              PDWORD propertyRegDataType, PBYTE propertyBuffer,
-                                              DWORD propertyBufferSize, PDWORD requiredSize);
+// The rest have the signatures the program declares them with.
+decltype(::MessageBoxA) MessageBoxA;
+decltype(::SetupDiClassGuidsFromNameA) SetupDiClassGuidsFromNameA;
+decltype(::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
+decltype(::SetupDiEnumDeviceInfo) SetupDiEnumDeviceInfo;
+decltype(::SetupDiOpenDevRegKey) SetupDiOpenDevRegKey;
+decltype(::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
+decltype(::SetupDiGetDeviceInstanceIdA) SetupDiGetDeviceInstanceIdA;
+decltype(::SetupDiGetDeviceRegistryPropertyA) SetupDiGetDeviceRegistryPropertyA;
 } // namespace exported
 
 template <typename Function>
