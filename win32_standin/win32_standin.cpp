@@ -5,11 +5,12 @@
 
 #include "standin.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
 #include <cctype>
-#include <sstream>
+#include <string>
 
 namespace win32_standin {
 
@@ -100,16 +101,32 @@ std::string Pointer(const void* pointer)
 
 std::string Number(uint64_t value)
 {
-    std::ostringstream out;
-    out << value;
-    return out.str();
+    return std::to_string(value);
 }
 
 std::string Hex(uint64_t value)
 {
-    std::ostringstream out;
-    out << "0x" << std::hex << value;
-    return out.str();
+    char text[24];
+    snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// The pieces std::getline would give: split at each separator, no piece after a final one.
+// String streams are avoided: every run of the fuzz targets makes thousands of these calls.
+std::vector<std::string> SplitAt(const std::string& text, char separator)
+{
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find(separator, start);
+        if (end == std::string::npos) {
+            pieces.push_back(text.substr(start));
+            break;
+        }
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
 }
 
 void Record(const std::string& function, std::vector<std::string> arguments)
@@ -149,30 +166,39 @@ std::string HandleName(const void* handle)
 // trailing dots and blanks of each name dropped, case ignored, as Windows resolves names.
 std::string NormalizePath(const std::string& path)
 {
-    std::vector<std::string> names;
-    std::string name;
-    std::string unified = path;
-    std::replace(unified.begin(), unified.end(), '/', '\\');
-    std::istringstream parts(unified);
-    while (std::getline(parts, name, '\\')) {
-        while (!name.empty() && (name.back() == '.' || name.back() == ' ') && name != "." &&
-               name != "..") {
-            name.pop_back();
-        }
-        if (name.empty() || name == ".") {
-            continue;
-        }
-        if (name == "..") {
-            if (names.size() > 1) {
-                names.pop_back();
-            }
-            continue;
-        }
-        names.push_back(Lower(name));
-    }
+    // One pass, appending each kept name: this runs many times in every fuzz run.
     std::string normalized;
-    for (const std::string& part : names) {
-        normalized += (normalized.empty() ? "" : "\\") + part;
+    normalized.reserve(path.size());
+    size_t keptNames = 0;
+    size_t begin = 0;
+    while (begin <= path.size()) {
+        size_t end = path.find_first_of("\\/", begin);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const char* name = path.data() + begin;
+        size_t length = end - begin;
+        const bool dot = length == 1 && name[0] == '.';
+        const bool dotDot = length == 2 && name[0] == '.' && name[1] == '.';
+        while (!dot && !dotDot && length > 0 &&
+               (name[length - 1] == '.' || name[length - 1] == ' ')) {
+            --length;
+        }
+        if (dotDot) {
+            if (keptNames > 1) {
+                normalized.erase(normalized.rfind('\\'));
+                --keptNames;
+            }
+        } else if (length > 0 && !dot) {
+            if (keptNames > 0) {
+                normalized += '\\';
+            }
+            for (size_t i = 0; i < length; ++i) {
+                normalized += static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+            }
+            ++keptNames;
+        }
+        begin = end + 1;
     }
     return normalized;
 }
@@ -193,11 +219,9 @@ std::string TrimBlanks(const std::string& text)
 bool FindProfileValue(const std::string& content, const std::string& section,
                       const std::string& key, std::string& value)
 {
-    std::istringstream lines(content);
-    std::string line;
     bool sectionSeen = false;
     bool inSection = false;
-    while (std::getline(lines, line)) {
+    for (std::string& line : SplitAt(content, '\n')) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
@@ -1142,9 +1166,8 @@ DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer,
     const bool full = name.size() >= 3 && name[1] == ':' && name[2] == '\\';
     // "." and ".." are resolved, never above the drive; a trailing backslash stays.
     std::vector<std::string> parts;
-    std::string part;
-    std::istringstream names(full ? name : Platform().currentFolder + "\\" + name);
-    while (std::getline(names, part, '\\')) {
+    const std::string joined = full ? name : Platform().currentFolder + "\\" + name;
+    for (const std::string& part : SplitAt(joined, '\\')) {
         if (part == "..") {
             if (parts.size() > 1) {
                 parts.pop_back();
