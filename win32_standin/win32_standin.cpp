@@ -203,14 +203,44 @@ std::string NormalizePath(const std::string& path)
     return normalized;
 }
 
-std::string TrimBlanks(const std::string& text)
+// A piece of a profile file, by position: looking a key up copies nothing but the value found.
+struct Piece {
+    const char* text;
+    size_t size;
+};
+
+Piece TrimBlanks(Piece piece)
 {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::string();
+    while (piece.size > 0 && (piece.text[0] == ' ' || piece.text[0] == '\t')) {
+        ++piece.text;
+        --piece.size;
     }
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    while (piece.size > 0 &&
+           (piece.text[piece.size - 1] == ' ' || piece.text[piece.size - 1] == '\t')) {
+        --piece.size;
+    }
+    return piece;
+}
+
+bool SameNameIgnoringCase(Piece piece, const std::string& name)
+{
+    if (piece.size != name.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < piece.size; ++i) {
+        if (std::tolower(static_cast<unsigned char>(piece.text[i])) !=
+            std::tolower(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t FindInPiece(Piece piece, char wanted)
+{
+    const void* found = memchr(piece.text, wanted, piece.size);
+    return found == nullptr ? piece.size
+                            : static_cast<size_t>(static_cast<const char*>(found) - piece.text);
 }
 
 // Looks a key up the way profile files are read: the first section of that name, the first key
@@ -221,38 +251,41 @@ bool FindProfileValue(const std::string& content, const std::string& section,
 {
     bool sectionSeen = false;
     bool inSection = false;
-    for (std::string& line : SplitAt(content, '\n')) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    size_t lineStart = 0;
+    while (lineStart < content.size()) {
+        Piece line = {content.data() + lineStart, content.size() - lineStart};
+        line.size = FindInPiece(line, '\n');
+        lineStart += line.size + 1;
+        if (line.size > 0 && line.text[line.size - 1] == '\r') {
+            --line.size;
         }
-        const std::string trimmed = TrimBlanks(line);
-        if (!trimmed.empty() && trimmed[0] == '[') {
-            const size_t close = trimmed.find(']');
-            const std::string name = TrimBlanks(trimmed.substr(1, close == std::string::npos
-                                                                      ? std::string::npos
-                                                                      : close - 1));
+        const Piece trimmed = TrimBlanks(line);
+        if (trimmed.size > 0 && trimmed.text[0] == '[') {
+            const Piece inside = {trimmed.text + 1, trimmed.size - 1};
+            const Piece name = TrimBlanks({inside.text, FindInPiece(inside, ']')});
             if (inSection) {
                 return false;
             }
-            inSection = !sectionSeen && Lower(name) == Lower(section);
+            inSection = !sectionSeen && SameNameIgnoringCase(name, section);
             sectionSeen = sectionSeen || inSection;
             continue;
         }
-        if (!inSection || trimmed.empty() || trimmed[0] == ';') {
+        if (!inSection || trimmed.size == 0 || trimmed.text[0] == ';') {
             continue;
         }
-        const size_t equals = trimmed.find('=');
-        if (equals == std::string::npos) {
+        const size_t equals = FindInPiece(trimmed, '=');
+        if (equals == trimmed.size) {
             continue;
         }
-        if (Lower(TrimBlanks(trimmed.substr(0, equals))) != Lower(key)) {
+        if (!SameNameIgnoringCase(TrimBlanks({trimmed.text, equals}), key)) {
             continue;
         }
-        value = TrimBlanks(trimmed.substr(equals + 1));
-        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-            value.back() == value[0]) {
-            value = value.substr(1, value.size() - 2);
+        Piece found = TrimBlanks({trimmed.text + equals + 1, trimmed.size - equals - 1});
+        if (found.size >= 2 && (found.text[0] == '"' || found.text[0] == '\'') &&
+            found.text[found.size - 1] == found.text[0]) {
+            found = {found.text + 1, found.size - 2};
         }
+        value.assign(found.text, found.size);
         return true;
     }
     return false;
