@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Runs each fuzz target longer than the test suite does (default 300 seconds each) on a copy of
-# its seed corpus and reports, per target: executions, executions per second, libFuzzer's final
-# coverage ("cov:" edges, "ft:" features), the corpus reached and the findings. Also reports the
-# line coverage of the product's sources reached by the final corpora.
+# Runs each fuzz target longer than the test suite does (default 300 seconds each, or a number
+# of executions each) on a copy of its seed corpus and reports, per target: executions,
+# executions per second, libFuzzer's final coverage ("cov:" edges, "ft:" features), the corpus
+# reached and the findings. Also reports the line coverage of the product's sources reached by
+# the final corpora.
 #   bash scripts/fuzz_long.sh [SECONDS_PER_TARGET]
+#   bash scripts/fuzz_long.sh --runs EXECUTIONS_PER_TARGET
 # Work, final corpora, logs and findings go to build/host-fuzz/long_run/<target>/. Exits non-zero
 # when any target found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds="${1:-300}"
-case "$seconds" in
-  '' | *[!0-9]*) echo "usage: $0 [SECONDS_PER_TARGET]" >&2; exit 2 ;;
+usage() { echo "usage: $0 [SECONDS_PER_TARGET | --runs EXECUTIONS_PER_TARGET]" >&2; exit 2; }
+if [ "${1:-}" = --runs ]; then
+  [ $# -eq 2 ] || usage
+  amount="$2"; bound=(-runs="$2"); unit=executions
+else
+  [ $# -le 1 ] || usage
+  amount="${1:-300}"; bound=(-max_total_time="$amount"); unit=seconds
+fi
+case "$amount" in
+  '' | *[!0-9]*) usage ;;
 esac
 targets=(meets_minimum_fuzz driver_date_fuzz launch_gate_fuzz check_tool_parts_fuzz check_tool_fuzz)
 
@@ -26,9 +35,9 @@ for target in "${targets[@]}"; do
   work="$out/$target"
   mkdir -p "$work/corpus" "$work/artifacts"
   cp tests/fuzz/corpus/"$target"/* "$work/corpus/"
-  echo "== $target: ${seconds}s" >&2
+  echo "== $target: $amount $unit" >&2
   status=0
-  "build/host-fuzz/tests/fuzz/$target" -max_total_time="$seconds" -timeout=5 -max_len=4096 \
+  "build/host-fuzz/tests/fuzz/$target" "${bound[@]}" -timeout=5 -max_len=4096 \
     -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" \
     >"$work/log" 2>&1 || status=$?
 
@@ -74,5 +83,5 @@ fi
 echo
 printf '%-20s %12s %8s %6s %7s %10s %5s %8s %s\n' target executions exec/s cov ft corp/bytes files findings exit
 printf '%s\n' "${report[@]}"
-echo "seconds per target: $seconds; findings under $out/<target>/artifacts/"
+echo "$unit per target: $amount; findings under $out/<target>/artifacts/"
 [ "$findings_total" -eq 0 ]
