@@ -12,6 +12,7 @@
  *   caption=<caption>
  *   text=<message text>
  *   text_len=<byte length of the message text>
+ *   icons=<number of visible icon controls that hold an icon>
  *   buttons=<number of child windows of class "Button">
  *   button0=<caption of first button>      (one line per button)
  *   ...
@@ -21,8 +22,8 @@
  *   closed=1|0                              (box gone after pressing OK)
  *
  * The message text is the text of the "Static" child that is not an icon
- * (Wine's message box uses control id 100 for it, Windows uses 0xFFFF; the
- * lookup does not depend on the id). "-v" also prints every child window;
+ * (under Wine 8 its control id is 0xFFFF; the lookup does not depend on the
+ * id). "-v" also prints every child window;
  * "-n" reports the box (with its screen rectangle) and leaves it open;
  * "-p <button>" presses the button of that caption instead of OK, compared
  * without regard to case and to the "&" marking its access key ("-p No").
