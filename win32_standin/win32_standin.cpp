@@ -178,12 +178,15 @@ std::string NormalizePath(const std::string& path)
         }
         const char* name = path.data() + begin;
         size_t length = end - begin;
-        const bool dot = length == 1 && name[0] == '.';
-        const bool dotDot = length == 2 && name[0] == '.' && name[1] == '.';
-        while (!dot && !dotDot && length > 0 &&
+        const auto isDot = [&] { return length == 1 && name[0] == '.'; };
+        const auto isDotDot = [&] { return length == 2 && name[0] == '.' && name[1] == '.'; };
+        // Stripping stops at "." or "..": ".. " names the parent folder.
+        while (length > 0 && !isDot() && !isDotDot() &&
                (name[length - 1] == '.' || name[length - 1] == ' ')) {
             --length;
         }
+        const bool dot = isDot();
+        const bool dotDot = isDotDot();
         if (dotDot) {
             if (keptNames > 1) {
                 normalized.erase(normalized.rfind('\\'));
