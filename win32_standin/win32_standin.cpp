@@ -77,10 +77,14 @@ State& Platform()
     return state;
 }
 
+char LowerCharacter(char c)
+{
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
 std::string Lower(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(), LowerCharacter);
     return text;
 }
 
@@ -112,7 +116,6 @@ std::string Hex(uint64_t value)
 }
 
 // The pieces std::getline would give: split at each separator, no piece after a final one.
-// String streams are avoided: every run of the fuzz targets makes thousands of these calls.
 std::vector<std::string> SplitAt(const std::string& text, char separator)
 {
     std::vector<std::string> pieces;
@@ -197,7 +200,7 @@ std::string NormalizePath(const std::string& path)
                 normalized += '\\';
             }
             for (size_t i = 0; i < length; ++i) {
-                normalized += static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+                normalized += LowerCharacter(name[i]);
             }
             ++keptNames;
         }
@@ -231,8 +234,7 @@ bool SameNameIgnoringCase(Piece piece, const std::string& name)
         return false;
     }
     for (size_t i = 0; i < piece.size; ++i) {
-        if (std::tolower(static_cast<unsigned char>(piece.text[i])) !=
-            std::tolower(static_cast<unsigned char>(name[i]))) {
+        if (LowerCharacter(piece.text[i]) != LowerCharacter(name[i])) {
             return false;
         }
     }
